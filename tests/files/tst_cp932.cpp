@@ -1,0 +1,84 @@
+#include <iconv.h>
+
+#include <QTest>
+
+#include "files/cp932.h"
+
+using namespace zelvano;
+
+namespace {
+
+// glibc's own CP932 converter, the reference the encoder must agree with.
+std::optional<std::string> iconvCp932(const std::string& utf8)
+{
+    iconv_t converter = iconv_open("CP932", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string in = utf8;
+    std::string out(in.size() * 2 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    std::size_t inLeft = in.size();
+    std::size_t outLeft = out.size();
+    const std::size_t result = iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(converter);
+    if (result == static_cast<std::size_t>(-1))
+        return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+} // namespace
+
+class TestCp932 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void agreesWithIconvOnEveryEncodableCharacter();
+    void encodesTheReportCharactersAsListed();
+    void refusesWhatItCannotEncode_data();
+    void refusesWhatItCannotEncode();
+};
+
+void TestCp932::agreesWithIconvOnEveryEncodableCharacter()
+{
+    std::vector<std::string> characters { "発", "表", "日", "年", "月", "累", "積", "\u3000" };
+    for (int c = 0; c < 0x80; ++c)
+        characters.emplace_back(1, static_cast<char>(c));
+    for (const std::string& character : characters) {
+        const std::optional<std::string> reference = iconvCp932(character);
+        QVERIFY2(reference, character.c_str());
+        QCOMPARE(encodeCp932(character), reference);
+    }
+}
+
+void TestCp932::encodesTheReportCharactersAsListed()
+{
+    QCOMPARE(encodeCp932("発表日年月累積\u3000"),
+        std::optional<std::string>(
+            "\x94\xAD\x95\x5C\x93\xFA\x94\x4E\x8C\x8E\x97\xDD\x90\xCF\x81\x40"));
+}
+
+void TestCp932::refusesWhatItCannotEncode_data()
+{
+    QTest::addColumn<QByteArray>("utf8");
+    QTest::newRow("kanji outside the report") << QByteArray("時");
+    QTest::newRow("accented latin") << QByteArray("é");
+    QTest::newRow("emoji") << QByteArray("\xF0\x9F\x94\x94");
+    QTest::newRow("truncated sequence") << QByteArray("\xE7\x99");
+    QTest::newRow("stray continuation byte") << QByteArray("a\x80");
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF");
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80");
+    QTest::newRow("past U+10FFFF") << QByteArray("\xF4\x90\x80\x80");
+    QTest::newRow("invalid lead byte") << QByteArray("\xFF");
+}
+
+void TestCp932::refusesWhatItCannotEncode()
+{
+    QFETCH(QByteArray, utf8);
+    QCOMPARE(encodeCp932(utf8.toStdString()), std::nullopt);
+}
+
+QTEST_APPLESS_MAIN(TestCp932)
+#include "tst_cp932.moc"
