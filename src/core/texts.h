@@ -25,6 +25,9 @@ inline constexpr const char* displayFormat = "%.3d:%.2d";
 inline constexpr const char* lapLineFormat = "[Slide%.3d] %3d:%.2d  累積:%3d:%.2d";
 inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d日 %02d:%02d:%02d\r\n\r\n";
 
+// Standard error when no window can be opened at all.
+inline constexpr const char* noDisplayMessage = "Zelvano: 画面に接続できないため起動できません (no display available)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 
@@ -45,10 +48,11 @@ inline constexpr const char* bell3Label = "3回目のベル";
 inline constexpr const char* minutesLabel = "分後に";
 inline constexpr const char* timesLabel = "回";
 
-// About box.
+// Window context menu and About box.
+inline constexpr const char* closeMenuItem = "閉じる(&C)";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
-inline constexpr const char* aboutVersionLine = "Zelvano Version 1.0";
+inline constexpr const char* aboutVersionFormat = "Zelvano Version %d.%d";
 inline constexpr const char* aboutNotice = "発表用タイマー  Copyright (C) 2026 Zelvano Team";
 inline constexpr const char* okButton = "OK";
 
