@@ -19,6 +19,10 @@
 #include <QPushButton>
 #include <QTimerEvent>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace zelvano {
 
 namespace {
@@ -57,6 +61,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         icon.addFile(QString::fromLatin1(image));
     setWindowIcon(icon);
     setFont(dialogFont());
+    addAboutToSystemMenu();
 
     const DialogUnits units(font());
     m_controls = buildControls(this, mainWindowTemplate, units);
@@ -159,7 +164,8 @@ std::optional<std::string> TimerDialog::chooseSaveFile(const std::string& initia
 void TimerDialog::timerEvent(QTimerEvent*) { onTick(m_context); }
 
 // Window managers on Linux do not let a program add to the window menu, so the About entry lives
-// in the window's own context menu (right click, the Menu key or Shift+F10).
+// in the window's own context menu (right click, the Menu key or Shift+F10), and on Windows also
+// at the end of the real system menu.
 void TimerDialog::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
@@ -168,5 +174,34 @@ void TimerDialog::contextMenuEvent(QContextMenuEvent* event)
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
     menu.exec(event->globalPos());
 }
+
+#ifdef Q_OS_WIN
+namespace {
+    constexpr UINT IDM_ABOUT = 0x0010;
+}
+
+void TimerDialog::addAboutToSystemMenu()
+{
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (!menu)
+        return;
+    const QString item = QString::fromUtf8(texts::aboutMenuItem);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUT, reinterpret_cast<LPCWSTR>(item.utf16()));
+}
+
+bool TimerDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const auto* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUT) {
+        emit aboutRequested();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#else
+void TimerDialog::addAboutToSystemMenu() { }
+#endif
 
 } // namespace zelvano

@@ -50,9 +50,13 @@ signals:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
 
 private:
     void connectButton(int id, void (*operation)(TimerContext&));
+    void addAboutToSystemMenu();
 
     TimerState m_state;
     BellSettings m_settings;
