@@ -1,11 +1,11 @@
 #include "app/aboutdialog.h"
 
+#include <QPushButton>
+
 #include "app/version.h"
 #include "core/formatstring.h"
 #include "core/texts.h"
 #include "ui/dialogtemplate.h"
-
-#include <QPushButton>
 
 namespace zelvano {
 
@@ -15,14 +15,15 @@ namespace {
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent,
-          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-              | Qt::WindowCloseButtonHint)
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromUtf8(texts::aboutCaption));
     setWindowIcon(parent->windowIcon());
     setFont(dialogFont());
 
-    const std::string versionLine = formatString(texts::aboutVersionFormat, versionMajor, versionMinor);
+    const std::string versionLine
+        = formatString(texts::aboutVersionFormat, versionMajor, versionMinor);
     const std::array<ControlTemplate, 4> controls { {
         { IDC_STATIC, ControlKind::Icon, "", { 11, 17, 20, 20 } },
         { IDC_STATIC, ControlKind::Label, versionLine.c_str(), { 40, 10, 119, 8 } },

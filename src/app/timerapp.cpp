@@ -1,20 +1,20 @@
 #include "app/timerapp.h"
 
-#include "app/aboutdialog.h"
-#include "app/version.h"
-#include "core/texts.h"
-#include "ui/qtplatformservices.h"
-#include "ui/soundplayer.h"
-#include "ui/timerdialog.h"
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
 
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
+#include "app/aboutdialog.h"
+#include "app/version.h"
+#include "core/texts.h"
+#include "ui/qtplatformservices.h"
+#include "ui/soundplayer.h"
+#include "ui/timerdialog.h"
 
 namespace zelvano {
 
@@ -24,7 +24,8 @@ namespace {
 
     // While the application starts, Qt's messages are held back: when no display can be reached
     // Qt would print several lines and abort with a core dump; we print one line and exit.
-    void startupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    void startupMessageHandler(
+        QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
         if (type == QtFatalMsg) {
             std::fprintf(stderr, "%s\n", texts::noDisplayMessage);
@@ -44,7 +45,8 @@ namespace {
     // Qt's own dialogs (the file chooser, box buttons) speak the program's language.
     void loadQtTranslation(QTranslator& translator)
     {
-        if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        if (translator.load(
+                QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(&translator);
     }
 

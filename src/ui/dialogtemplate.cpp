@@ -1,13 +1,13 @@
 #include "ui/dialogtemplate.h"
 
-#include "core/texts.h"
-
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+
+#include "core/texts.h"
 
 namespace zelvano {
 
@@ -47,7 +47,8 @@ const std::array<ControlTemplate, 27> mainWindowTemplate { {
 DialogUnits::DialogUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
-    static const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    static const QString alphabet
+        = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const int total = metrics.horizontalAdvance(alphabet);
     m_averageCharWidth = (total / 26 + 1) / 2;
     m_charHeight = metrics.height();
@@ -60,7 +61,10 @@ QRect DialogUnits::toPixels(const QRect& units) const
     return QRect(x(units.x()), y(units.y()), x(units.width()), y(units.height()));
 }
 
-QSize DialogUnits::toPixels(const QSize& units) const { return toPixels(QRect(QPoint(0, 0), units)).size(); }
+QSize DialogUnits::toPixels(const QSize& units) const
+{
+    return toPixels(QRect(QPoint(0, 0), units)).size();
+}
 
 QFont dialogFont()
 {
@@ -117,8 +121,8 @@ namespace {
 
 } // namespace
 
-std::map<int, QWidget*> buildControls(QWidget* parent, std::span<const ControlTemplate> controls,
-    const DialogUnits& units)
+std::map<int, QWidget*> buildControls(
+    QWidget* parent, std::span<const ControlTemplate> controls, const DialogUnits& units)
 {
     std::map<int, QWidget*> byId;
     std::vector<QWidget*> groupBoxes;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QFont>
-#include <QRect>
-#include <QWidget>
-
 #include <array>
 #include <map>
 #include <span>
+
+#include <QFont>
+#include <QRect>
+#include <QWidget>
 
 namespace zelvano {
 
@@ -30,7 +30,16 @@ enum ControlId : int {
     IDC_BELL3_COUNT = 1014,
 };
 
-enum class ControlKind { PushButton, DefaultButton, GroupBox, Label, Icon, Edit, ReadOnlyEdit, SortedList };
+enum class ControlKind {
+    PushButton,
+    DefaultButton,
+    GroupBox,
+    Label,
+    Icon,
+    Edit,
+    ReadOnlyEdit,
+    SortedList
+};
 
 // One control: its id, what it is, its text and its rectangle in dialog units.
 struct ControlTemplate
@@ -64,7 +73,7 @@ QFont dialogFont();
 
 // Turns a template into child widgets of parent, in template order, placed by the given units.
 // Icon controls show the window icon of parent. Returns the controls that have an id, by id.
-std::map<int, QWidget*> buildControls(QWidget* parent, std::span<const ControlTemplate> controls,
-    const DialogUnits& units);
+std::map<int, QWidget*> buildControls(
+    QWidget* parent, std::span<const ControlTemplate> controls, const DialogUnits& units);
 
 } // namespace zelvano

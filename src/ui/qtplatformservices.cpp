@@ -1,21 +1,23 @@
 #include "ui/qtplatformservices.h"
 
-#include "files/diskfile.h"
-#include "ui/soundplayer.h"
+#include <cstdio>
 
 #include <QDateTime>
 #include <QThread>
 
-#include <cstdio>
+#include "files/diskfile.h"
+#include "ui/soundplayer.h"
 
 namespace zelvano {
 
 QtPlatformServices::QtPlatformServices(SoundPlayer& player)
     : m_player(player)
-{
-}
+{ }
 
-void QtPlatformServices::playSound(const std::string& name) { m_player.play(QString::fromStdString(name)); }
+void QtPlatformServices::playSound(const std::string& name)
+{
+    m_player.play(QString::fromStdString(name));
+}
 
 void QtPlatformServices::sleepMs(int milliseconds)
 {
@@ -30,7 +32,10 @@ LocalTime QtPlatformServices::localTime() const
     return { date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second() };
 }
 
-void QtPlatformServices::trace(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
+void QtPlatformServices::trace(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+}
 
 std::unique_ptr<FileHandle> QtPlatformServices::openFile(const std::string& name, OpenMode mode)
 {

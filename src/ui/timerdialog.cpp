@@ -1,5 +1,16 @@
 #include "ui/timerdialog.h"
 
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimerEvent>
+
 #include "clock/bellringer.h"
 #include "clock/laplog.h"
 #include "clock/presentationtimer.h"
@@ -8,16 +19,6 @@
 #include "files/report.h"
 #include "files/settingsfile.h"
 #include "ui/dialogtemplate.h"
-
-#include <QContextMenuEvent>
-#include <QFileDialog>
-#include <QFontMetrics>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimerEvent>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -30,8 +31,8 @@ namespace {
     constexpr int tickIntervalMs = 1000;
     constexpr int displayCellHeightPx = 50;
 
-    constexpr std::array<int, BellSettings::valueCount> bellFieldIds { IDC_BELL1_MINUTES, IDC_BELL2_MINUTES,
-        IDC_BELL3_MINUTES, IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT };
+    constexpr std::array<int, BellSettings::valueCount> bellFieldIds { IDC_BELL1_MINUTES,
+        IDC_BELL2_MINUTES, IDC_BELL3_MINUTES, IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT };
 
     QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -51,8 +52,8 @@ namespace {
 
 TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     : QDialog(parent,
-          Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-              | Qt::WindowCloseButtonHint)
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
     , m_context { m_state, m_settings, *this, platform }
 {
     setWindowTitle(QString::fromUtf8(texts::windowCaption));
@@ -73,7 +74,8 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
     m_settingsToggle = qobject_cast<QPushButton*>(control(IDC_SETTINGS_TOGGLE));
 
-    connect(qobject_cast<QPushButton*>(control(IDOK)), &QPushButton::clicked, this, &QDialog::accept);
+    connect(
+        qobject_cast<QPushButton*>(control(IDOK)), &QPushButton::clicked, this, &QDialog::accept);
     connectButton(IDC_START, onStart);
     connectButton(IDC_STOP, onStop);
     connectButton(IDC_SLIDE, onSlide);
@@ -112,7 +114,10 @@ void TimerDialog::addLapLine(const std::string& line) { m_lapList->addItem(qs(li
 
 int TimerDialog::lapLineCount() const { return m_lapList->count(); }
 
-std::string TimerDialog::lapLine(int index) const { return m_lapList->item(index)->text().toStdString(); }
+std::string TimerDialog::lapLine(int index) const
+{
+    return m_lapList->item(index)->text().toStdString();
+}
 
 std::string TimerDialog::bellFieldText(int field) const
 {
@@ -130,7 +135,10 @@ void TimerDialog::setBellFieldsEnabled(bool enabled)
         field->setEnabled(enabled);
 }
 
-void TimerDialog::setSettingsToggleText(const std::string& text) { m_settingsToggle->setText(qs(text)); }
+void TimerDialog::setSettingsToggleText(const std::string& text)
+{
+    m_settingsToggle->setText(qs(text));
+}
 
 // A precise timer restarts its phase when re-armed, and Qt delivers expiries missed while the
 // thread was blocked as a single event, so the count falls behind rather than racing ahead.
@@ -147,8 +155,8 @@ void TimerDialog::killTick()
     m_tickId = 0;
 }
 
-std::optional<std::string> TimerDialog::chooseSaveFile(const std::string& initialName,
-    const std::string& defaultSuffix)
+std::optional<std::string> TimerDialog::chooseSaveFile(
+    const std::string& initialName, const std::string& defaultSuffix)
 {
     QFileDialog chooser(this);
     chooser.setAcceptMode(QFileDialog::AcceptSave);
@@ -168,11 +176,28 @@ void TimerDialog::timerEvent(QTimerEvent*) { onTick(m_context); }
 // at the end of the real system menu.
 void TimerDialog::contextMenuEvent(QContextMenuEvent* event)
 {
+    showContextMenu(event->globalPos());
+}
+
+// Qt turns a right click and the Menu key into a context menu event, but not Shift+F10, which
+// users of other desktops expect to do the same.
+void TimerDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QWidget* anchor = focusWidget() ? focusWidget() : this;
+        showContextMenu(anchor->mapToGlobal(anchor->rect().center()));
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TimerDialog::showContextMenu(const QPoint& globalPos)
+{
     QMenu menu(this);
     menu.addAction(QString::fromUtf8(texts::closeMenuItem), this, &QDialog::reject);
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
-    menu.exec(event->globalPos());
+    menu.exec(globalPos);
 }
 
 #ifdef Q_OS_WIN

@@ -1,13 +1,13 @@
 #pragma once
 
+#include <array>
+
+#include <QDialog>
+
 #include "core/bellsettings.h"
 #include "core/timercontext.h"
 #include "core/timerstate.h"
 #include "core/timerview.h"
-
-#include <QDialog>
-
-#include <array>
 
 class QLineEdit;
 class QListWidget;
@@ -38,8 +38,8 @@ public:
     void setSettingsToggleText(const std::string& text) override;
     void armTick() override;
     void killTick() override;
-    std::optional<std::string> chooseSaveFile(const std::string& initialName,
-        const std::string& defaultSuffix) override;
+    std::optional<std::string> chooseSaveFile(
+        const std::string& initialName, const std::string& defaultSuffix) override;
 
     QWidget* control(int id) const;
 
@@ -50,6 +50,7 @@ signals:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif
@@ -57,6 +58,7 @@ protected:
 private:
     void connectButton(int id, void (*operation)(TimerContext&));
     void addAboutToSystemMenu();
+    void showContextMenu(const QPoint& globalPos);
 
     TimerState m_state;
     BellSettings m_settings;

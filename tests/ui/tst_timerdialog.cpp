@@ -1,8 +1,4 @@
-#include "core/texts.h"
-#include "fakes/fakeplatform.h"
-#include "files/settingsfile.h"
-#include "ui/dialogtemplate.h"
-#include "ui/timerdialog.h"
+#include <functional>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -16,7 +12,11 @@
 #include <QThread>
 #include <QTimer>
 
-#include <functional>
+#include "core/texts.h"
+#include "fakes/fakeplatform.h"
+#include "files/settingsfile.h"
+#include "ui/dialogtemplate.h"
+#include "ui/timerdialog.h"
 
 using namespace zelvano;
 
@@ -64,6 +64,7 @@ private slots:
     void ticksGoOnUnderAnOpenErrorBox();
     void ticksMissedWhileBlockedArriveAsOne();
     void noTickArrivesAfterStop();
+    void contextMenuEndsWithTheAboutItem_data();
     void contextMenuEndsWithTheAboutItem();
 
 private:
@@ -91,14 +92,15 @@ void TestTimerDialog::startsWithLoadedLockedSettingsAndFocusOnClose()
 {
     QCOMPARE(displayText(*m_dialog), "000:00");
     const QStringList expected { "20", "25", "30", "1", "2", "5" };
-    const int fieldIds[] = { IDC_BELL1_MINUTES, IDC_BELL2_MINUTES, IDC_BELL3_MINUTES, IDC_BELL1_COUNT,
-        IDC_BELL2_COUNT, IDC_BELL3_COUNT };
+    const int fieldIds[] = { IDC_BELL1_MINUTES, IDC_BELL2_MINUTES, IDC_BELL3_MINUTES,
+        IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT };
     for (int i = 0; i < 6; ++i) {
         auto* field = qobject_cast<QLineEdit*>(m_dialog->control(fieldIds[i]));
         QCOMPARE(field->text(), expected[i]);
         QVERIFY(!field->isEnabled());
     }
-    QCOMPARE(qobject_cast<QPushButton*>(m_dialog->control(IDC_SETTINGS_TOGGLE))->text(), "設定変更(&C)");
+    QCOMPARE(
+        qobject_cast<QPushButton*>(m_dialog->control(IDC_SETTINGS_TOGGLE))->text(), "設定変更(&C)");
     QCOMPARE(QApplication::focusWidget(), m_dialog->control(IDOK));
     QCOMPARE(m_dialog->windowTitle(), "Zelvano");
     QVERIFY(!m_dialog->windowIcon().isNull());
@@ -114,7 +116,8 @@ void TestTimerDialog::buttonsReachTheirOperations()
 
     click(*m_dialog, IDC_SETTINGS_TOGGLE);
     QVERIFY(m_dialog->control(IDC_BELL2_COUNT)->isEnabled());
-    QCOMPARE(qobject_cast<QPushButton*>(m_dialog->control(IDC_SETTINGS_TOGGLE))->text(), "設定確定");
+    QCOMPARE(
+        qobject_cast<QPushButton*>(m_dialog->control(IDC_SETTINGS_TOGGLE))->text(), "設定確定");
     auto* field = qobject_cast<QLineEdit*>(m_dialog->control(IDC_BELL1_MINUTES));
     field->setText("45");
     click(*m_dialog, IDC_SETTINGS_TOGGLE);
@@ -174,15 +177,15 @@ void TestTimerDialog::tabVisitsTheEnabledControlsInTemplateOrder()
     };
 
     QCOMPARE(visit(8),
-        controls({ IDOK, IDC_START, IDC_STOP, IDC_SLIDE, IDC_SLIDE_LIST, IDC_SETTINGS_TOGGLE, IDC_SAVE,
-            IDC_TEST, IDOK }));
+        controls({ IDOK, IDC_START, IDC_STOP, IDC_SLIDE, IDC_SLIDE_LIST, IDC_SETTINGS_TOGGLE,
+            IDC_SAVE, IDC_TEST, IDOK }));
 
     click(*m_dialog, IDC_SETTINGS_TOGGLE); // unlocked: the six fields join in
     m_dialog->control(IDOK)->setFocus();
     QCOMPARE(visit(14),
         controls({ IDOK, IDC_START, IDC_STOP, IDC_SLIDE, IDC_BELL1_MINUTES, IDC_BELL2_MINUTES,
-            IDC_BELL3_MINUTES, IDC_SLIDE_LIST, IDC_SETTINGS_TOGGLE, IDC_SAVE, IDC_TEST, IDC_BELL1_COUNT,
-            IDC_BELL2_COUNT, IDC_BELL3_COUNT, IDOK }));
+            IDC_BELL3_MINUTES, IDC_SLIDE_LIST, IDC_SETTINGS_TOGGLE, IDC_SAVE, IDC_TEST,
+            IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT, IDOK }));
 }
 
 void TestTimerDialog::enterAndEscapeEndTheDialog_data()
@@ -226,7 +229,8 @@ void TestTimerDialog::lapListIsSortedAndNeverScrollsOrSelects()
     for (int i = 3; i < 60; ++i)
         m_dialog->addLapLine("[Slide" + std::to_string(i + 100) + "]");
     QCOMPARE(list->verticalScrollBar()->value(), 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     QVERIFY(list->selectedItems().isEmpty());
     QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
@@ -261,8 +265,16 @@ void TestTimerDialog::noTickArrivesAfterStop()
     QCOMPARE(displayText(*m_dialog), "000:00");
 }
 
+void TestTimerDialog::contextMenuEndsWithTheAboutItem_data()
+{
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::newRow("context menu event") << false;
+    QTest::newRow("Shift+F10") << true;
+}
+
 void TestTimerDialog::contextMenuEndsWithTheAboutItem()
 {
+    QFETCH(bool, byKeyboard);
     QSignalSpy about(m_dialog.get(), &TimerDialog::aboutRequested);
     QStringList items;
     QTimer::singleShot(200, [&items] {
@@ -275,8 +287,14 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
         menu->close();
     });
     QWidget* start = m_dialog->control(IDC_START);
-    QContextMenuEvent event(QContextMenuEvent::Keyboard, start->rect().center(), start->mapToGlobal(start->rect().center()));
-    QApplication::sendEvent(start, &event);
+    start->setFocus();
+    if (byKeyboard) {
+        QTest::keyClick(start, Qt::Key_F10, Qt::ShiftModifier);
+    } else {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, start->rect().center(),
+            start->mapToGlobal(start->rect().center()));
+        QApplication::sendEvent(start, &event);
+    }
     QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
         (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
