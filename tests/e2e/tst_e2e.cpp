@@ -1,4 +1,3 @@
-#include <iconv.h>
 
 #include <QDateTime>
 #include <QDeadlineTimer>
@@ -13,6 +12,7 @@
 
 #include "e2e/runningprogram.h"
 #include "e2e/xserver.h"
+#include "support/iconvconvert.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
@@ -58,23 +58,11 @@ bool writeFile(const QString& path, const QByteArray& bytes)
         && file.write(bytes) == bytes.size();
 }
 
-// Strict code page 932 to UTF-8 with glibc; nothing when a byte sequence is not valid there.
+// Strict code page 932 to UTF-8; nothing when a byte sequence is not valid there.
 std::optional<QString> decodeCp932(const QByteArray& bytes)
 {
-    iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    QByteArray in = bytes;
-    QByteArray out(bytes.size() * 3 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    std::size_t inLeft = static_cast<std::size_t>(in.size());
-    std::size_t outLeft = static_cast<std::size_t>(out.size());
-    const std::size_t result = iconv(converter, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(converter);
-    if (result == static_cast<std::size_t>(-1))
-        return std::nullopt;
-    return QString::fromUtf8(out.left(out.size() - static_cast<qsizetype>(outLeft)));
+    const std::optional<std::string> utf8 = iconvConvert("CP932", "UTF-8", bytes.toStdString());
+    return utf8 ? std::optional<QString>(QString::fromStdString(*utf8)) : std::nullopt;
 }
 
 // Polls until the file holds expected, for up to timeoutMs.
@@ -436,14 +424,10 @@ void TestEndToEnd::testButtonRingsThreeTimes()
     const std::vector<qint16> recording = stopListening();
 
     const std::vector<double> onsets = findOnsets(recording, PulseSink::sampleRate);
-    QStringList seen;
-    for (const double onset : onsets)
-        seen << QString::number(qRound(onset));
-    QVERIFY2(onsets.size() == 3,
-        qPrintable(QStringLiteral("onsets at [%1] ms").arg(seen.join(QStringLiteral(", ")))));
+    QVERIFY2(onsets.size() == 3, qPrintable(describeOnsets(onsets)));
     for (std::size_t i = 1; i < onsets.size(); ++i)
-        QVERIFY2(qAbs(onsets[i] - onsets[i - 1] - 400.0) <= 80.0,
-            qPrintable(seen.join(QStringLiteral(", "))));
+        QVERIFY2(
+            qAbs(onsets[i] - onsets[i - 1] - 400.0) <= 80.0, qPrintable(describeOnsets(onsets)));
 
     const double ring
         = toneAmplitude(recording, PulseSink::sampleRate, onsets[0] + 20, 150, ringTone);
@@ -474,13 +458,9 @@ void TestEndToEnd::bellRingsAtItsMinute()
     std::vector<double> onsets;
     for (const double onset : findOnsets(recording, PulseSink::sampleRate))
         onsets.push_back(onset - startedAtMs);
-    QStringList seen;
-    for (const double onset : onsets)
-        seen << QString::number(qRound(onset));
     QVERIFY2(onsets.size() == 2 && qAbs(onsets[0] - 60000.0) <= 1500.0
             && qAbs(onsets[1] - onsets[0] - 400.0) <= 80.0,
-        qPrintable(
-            QStringLiteral("onsets after Start at [%1] ms").arg(seen.join(QStringLiteral(", ")))));
+        qPrintable(QStringLiteral("after Start: ") + describeOnsets(onsets)));
 
     QVERIFY(program->clickControl(IDC_SLIDE));
     const std::optional<std::vector<Lap>> laps

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include <QStringList>
+
 namespace zelvano {
 
 namespace {
@@ -88,6 +90,14 @@ double toneAmplitude(const std::vector<qint16>& samples, int sampleRate, double 
     const double power = previous * previous + beforePrevious * beforePrevious
         - coefficient * previous * beforePrevious;
     return 2.0 * std::sqrt(std::max(0.0, power)) / windowSum;
+}
+
+QString describeOnsets(const std::vector<double>& onsetsMs)
+{
+    QStringList times;
+    for (const double onset : onsetsMs)
+        times << QString::number(qRound(onset));
+    return QStringLiteral("onsets at [%1] ms").arg(times.join(QStringLiteral(", ")));
 }
 
 } // namespace zelvano

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include <QString>
 #include <QtGlobal>
 
 namespace zelvano {
@@ -20,5 +21,8 @@ double audibleMs(const std::vector<qint16>& samples, int sampleRate);
 // recording, for telling sounds apart by their pitch.
 double toneAmplitude(const std::vector<qint16>& samples, int sampleRate, double startMs,
     double lengthMs, double frequency);
+
+// "onsets at [30, 430, 830] ms", for failure messages.
+QString describeOnsets(const std::vector<double>& onsetsMs);
 
 } // namespace zelvano

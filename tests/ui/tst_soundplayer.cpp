@@ -20,14 +20,6 @@ namespace {
 constexpr double bellFrequency = 880.0;
 constexpr double ringFrequency = 1500.0;
 
-QString describe(const std::vector<double>& onsets)
-{
-    QStringList times;
-    for (double onset : onsets)
-        times << QString::number(onset);
-    return QStringLiteral("onsets at [%1] ms").arg(times.join(QStringLiteral(", ")));
-}
-
 } // namespace
 
 class TestSoundPlayer : public QObject
@@ -109,9 +101,10 @@ void TestSoundPlayer::eachRequestStrikesOnTimeWhileTheCallerSleeps()
     const std::vector<qint16> samples = finishRecording();
 
     const std::vector<double> onsets = findOnsets(samples, PulseSink::sampleRate);
-    QVERIFY2(onsets.size() == 3, qPrintable(describe(onsets)));
+    QVERIFY2(onsets.size() == 3, qPrintable(describeOnsets(onsets)));
     for (std::size_t i = 1; i < onsets.size(); ++i)
-        QVERIFY2(qAbs(onsets[i] - onsets[i - 1] - 400.0) <= 60.0, qPrintable(describe(onsets)));
+        QVERIFY2(
+            qAbs(onsets[i] - onsets[i - 1] - 400.0) <= 60.0, qPrintable(describeOnsets(onsets)));
 }
 
 void TestSoundPlayer::playsRingFileOrElseTheBuiltInBell_data()
@@ -159,7 +152,7 @@ void TestSoundPlayer::playsRingFileOrElseTheBuiltInBell()
     const std::vector<qint16> samples = finishRecording();
 
     const std::vector<double> onsets = findOnsets(samples, PulseSink::sampleRate);
-    QVERIFY2(onsets.size() == 2, qPrintable(describe(onsets)));
+    QVERIFY2(onsets.size() == 2, qPrintable(describeOnsets(onsets)));
     for (double onset : onsets) {
         const double heard
             = toneAmplitude(samples, PulseSink::sampleRate, onset + 10.0, 60.0, expected);
