@@ -18,6 +18,8 @@ RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
         sound->addTo(environment);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("HOME"), homeFolder);
+    // A sanitizer build reports what system libraries keep until exit; those are not ours.
+    environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral(ZELVANO_LSAN_OPTIONS));
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(workingFolder);
     m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
@@ -94,8 +96,19 @@ std::optional<int> RunningProgram::waitForExit(int timeoutMs)
 
 QString RunningProgram::standardError()
 {
+    m_process.waitForReadyRead(100);
     m_standardError += m_process.readAllStandardError();
     return QString::fromUtf8(m_standardError);
+}
+
+QString RunningProgram::describeState()
+{
+    const QString errors = standardError();
+    if (m_process.state() == QProcess::NotRunning)
+        return QStringLiteral("the program ended with %1; it said: %2")
+            .arg(m_process.exitCode())
+            .arg(errors);
+    return QStringLiteral("the program is running; it said: %1").arg(errors);
 }
 
 } // namespace zelvano

@@ -39,10 +39,11 @@ public:
 
     // Waits for the process to end; its exit code, or nothing when it did not end or crashed.
     std::optional<int> waitForExit(int timeoutMs = 10000);
-    // What the program wrote to standard error so far.
-    QString standardError();
+    // Whether it still runs, and what it said: for failure messages.
+    QString describeState();
 
 private:
+    QString standardError();
     std::optional<QPoint> controlCentre(int id) const;
 
     const XServer& m_x;

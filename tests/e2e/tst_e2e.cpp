@@ -177,8 +177,9 @@ RunningProgram* TestEndToEnd::launch()
     m_program = std::make_unique<RunningProgram>(
         *m_x, m_sound.get(), work(), m_root->filePath(QStringLiteral("home")));
     if (!m_program->start()) {
-        qWarning("the main window did not appear; the program said: %s",
-            qPrintable(m_program->standardError()));
+        qWarning("the main window did not appear; %s; %s; visible windows: %s",
+            qPrintable(m_program->describeState()), qPrintable(m_x->describeState()),
+            qPrintable(m_x->visibleWindowTitles().join(QStringLiteral(" | "))));
         return nullptr;
     }
     return m_program.get();
@@ -298,7 +299,7 @@ void TestEndToEnd::firstStartCreatesAnEmptySettingsFileAndEscapeEnds()
     QCOMPARE(m_x->windowsTitled(mainTitle).size(), 1);
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
     QVERIFY(program->keys({ QStringLiteral("Escape") }));
-    QVERIFY2(program->waitForExit() == 0, qPrintable(program->standardError()));
+    QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));
     QCOMPARE(QDir(work()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
         QStringList { QStringLiteral("config.ini") });
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
@@ -320,7 +321,7 @@ void TestEndToEnd::confirmedSettingsAreWrittenAndShownAtTheNextStart()
         QVERIFY2(fileBecomes(work(QStringLiteral("config.ini")), typed + tail),
             qPrintable(readFile(work(QStringLiteral("config.ini"))).toHex(' ')));
         QVERIFY(program->keys({ QStringLiteral("Escape") }));
-        QVERIFY2(program->waitForExit() == 0, qPrintable(program->standardError()));
+        QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));
     }
     // The next start shows what was confirmed: confirming it unchanged writes it back over
     // bytes that say something else.

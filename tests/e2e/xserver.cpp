@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QMap>
 #include <QRegularExpression>
 #include <QThread>
@@ -16,11 +17,16 @@ namespace {
 XServer::XServer()
     : m_server(std::make_unique<QProcess>())
 {
-    // -displayfd makes Xvfb pick a free display and print its number once it accepts clients.
+    // Xvfb writes warnings for every keymap it compiles; a pipe nobody drains would fill up and
+    // stall the server, so they go to a file.
+    m_server->setStandardErrorFile(m_logDir.filePath(QStringLiteral("xvfb.log")));
+    // -displayfd makes Xvfb pick a free display and print its number once it accepts clients;
+    // -noreset keeps it from resetting whenever its last client (often xdotool) leaves: a
+    // program connecting during such a reset is turned away.
     m_server->start(QStringLiteral("Xvfb"),
         { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
             QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-            QStringLiteral("tcp") });
+            QStringLiteral("tcp"), QStringLiteral("-noreset") });
     if (!m_server->waitForStarted(5000)) {
         m_error = QStringLiteral("Xvfb cannot be started: %1").arg(m_server->errorString());
         return;
@@ -31,8 +37,7 @@ XServer::XServer()
         m_server->waitForReadyRead(pollMs);
     const QString number = QString::fromLatin1(m_server->readLine()).trimmed();
     if (number.isEmpty()) {
-        m_error = QStringLiteral("Xvfb did not report a display: %1")
-                      .arg(QString::fromLocal8Bit(m_server->readAllStandardError()).trimmed());
+        m_error = QStringLiteral("Xvfb did not report a display: %1").arg(lastWords());
         return;
     }
     m_display = QLatin1Char(':') + number;
@@ -86,6 +91,35 @@ QStringList XServer::windowsTitled(const QString& title) const
             exact << window;
     }
     return exact;
+}
+
+QString XServer::lastWords() const
+{
+    QFile log(m_logDir.filePath(QStringLiteral("xvfb.log")));
+    return log.open(QIODevice::ReadOnly)
+        ? QString::fromLocal8Bit(log.readAll()).trimmed().right(400)
+        : QString();
+}
+
+QString XServer::describeState() const
+{
+    return QStringLiteral("Xvfb on %1 is %2; it said: %3")
+        .arg(m_display,
+            m_server->state() == QProcess::Running ? QStringLiteral("running")
+                                                   : QStringLiteral("gone"),
+            lastWords());
+}
+
+QStringList XServer::visibleWindowTitles() const
+{
+    QStringList titles;
+    const std::optional<QString> found = xdotool({ QStringLiteral("search"),
+        QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral(".*") });
+    for (const QString& window :
+        found.value_or(QString()).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        titles
+            << xdotool({ QStringLiteral("getwindowname"), window }).value_or(QStringLiteral("?"));
+    return titles;
 }
 
 std::optional<QString> XServer::waitForWindow(const QString& title, int timeoutMs) const

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace zelvano {
 
@@ -30,6 +31,10 @@ public:
     // Runs xdotool; the trimmed standard output, or nothing when it failed or timed out.
     std::optional<QString> xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
 
+    // Whether the server still runs, and its last words: for failure messages.
+    QString describeState() const;
+    // Titles of all visible windows, for failure messages.
+    QStringList visibleWindowTitles() const;
     // Ids of the visible windows whose title is exactly title.
     QStringList windowsTitled(const QString& title) const;
     // Polls until exactly one visible window has the title; its id, or nothing after timeoutMs.
@@ -49,6 +54,9 @@ public:
     bool screenshot(const QString& pngPath) const;
 
 private:
+    QString lastWords() const;
+
+    QTemporaryDir m_logDir;
     QString m_error;
     QString m_display;
     std::unique_ptr<QProcess> m_server;
