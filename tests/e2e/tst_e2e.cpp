@@ -117,8 +117,13 @@ private:
     void startListening();
     std::vector<qint16> stopListening(int settleMs = 600);
 
-    bool unlockSettings(const RunningProgram& program);
-    bool confirmSettings(const RunningProgram& program)
+    // The settings toggle, by what it does next. The program handles input in order, so what is
+    // typed after an unlock reaches the unlocked fields.
+    static bool unlockSettings(const RunningProgram& program)
+    {
+        return program.clickControl(IDC_SETTINGS_TOGGLE);
+    }
+    static bool confirmSettings(const RunningProgram& program)
     {
         return program.clickControl(IDC_SETTINGS_TOGGLE);
     }
@@ -200,14 +205,6 @@ std::vector<qint16> TestEndToEnd::stopListening(int settleMs)
         static_cast<unsigned long>(settleMs)); // the last sound's way through the server
     m_recording = m_sound->stopRecording();
     return m_recording;
-}
-
-bool TestEndToEnd::unlockSettings(const RunningProgram& program)
-{
-    if (!program.clickControl(IDC_SETTINGS_TOGGLE))
-        return false;
-    QThread::msleep(150); // the click's animation ends before the fields take input
-    return true;
 }
 
 bool TestEndToEnd::acknowledge(const QString& title)
