@@ -294,6 +294,15 @@ void TestEndToEnd::firstStartCreatesAnEmptySettingsFileAndEscapeEnds()
     RunningProgram* program = launch();
     QVERIFY(program);
     QCOMPARE(m_x->windowsTitled(mainTitle).size(), 1);
+    const std::optional<QRect> frame = m_x->geometry(program->window());
+    QVERIFY(frame);
+    const QPoint offCentre = frame->center() - QRect(QPoint(0, 0), XServer::screenSize).center();
+    QVERIFY2(offCentre.manhattanLength() <= 2,
+        qPrintable(QStringLiteral("window at %1,%2 %3x%4")
+                       .arg(frame->x())
+                       .arg(frame->y())
+                       .arg(frame->width())
+                       .arg(frame->height())));
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
     QVERIFY(program->keys({ QStringLiteral("Escape") }));
     QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));

@@ -25,8 +25,9 @@ XServer::XServer()
     // program connecting during such a reset is turned away.
     m_server->start(QStringLiteral("Xvfb"),
         { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-            QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-            QStringLiteral("tcp"), QStringLiteral("-noreset") });
+            QStringLiteral("0"),
+            QStringLiteral("%1x%2x24").arg(screenSize.width()).arg(screenSize.height()),
+            QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
     if (!m_server->waitForStarted(5000)) {
         m_error = QStringLiteral("Xvfb cannot be started: %1").arg(m_server->errorString());
         return;

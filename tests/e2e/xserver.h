@@ -17,6 +17,8 @@ namespace zelvano {
 class XServer final
 {
 public:
+    static constexpr QSize screenSize { 1280, 1024 };
+
     XServer();
     ~XServer();
     XServer(const XServer&) = delete;
