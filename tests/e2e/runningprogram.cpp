@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QThread>
 
+#include "support/endprocess.h"
 #include "support/pulsesink.h"
 #include "ui/dialogtemplate.h"
 
@@ -25,13 +26,7 @@ RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
     m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
 }
 
-RunningProgram::~RunningProgram()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(3000);
-    }
-}
+RunningProgram::~RunningProgram() { endProcess(m_process); }
 
 bool RunningProgram::start()
 {

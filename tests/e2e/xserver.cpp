@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QThread>
 
+#include "support/endprocess.h"
+
 namespace zelvano {
 
 namespace {
@@ -44,16 +46,7 @@ XServer::XServer()
     m_display = QLatin1Char(':') + number;
 }
 
-XServer::~XServer()
-{
-    if (m_server->state() != QProcess::NotRunning) {
-        m_server->terminate();
-        if (!m_server->waitForFinished(3000)) {
-            m_server->kill();
-            m_server->waitForFinished(3000);
-        }
-    }
-}
+XServer::~XServer() { endProcess(*m_server); }
 
 void XServer::addTo(QProcessEnvironment& environment) const
 {

@@ -9,6 +9,8 @@
 #include <QThread>
 #include <QtEndian>
 
+#include "support/endprocess.h"
+
 namespace zelvano {
 
 namespace {
@@ -28,17 +30,10 @@ namespace {
         return QString::fromLocal8Bit(lines.last()).trimmed();
     }
 
-    void endProcess(std::unique_ptr<QProcess>& process)
+    void endChild(std::unique_ptr<QProcess>& process)
     {
-        if (!process)
-            return;
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(3000)) {
-                process->kill();
-                process->waitForFinished(3000);
-            }
-        }
+        if (process)
+            endProcess(*process);
         process.reset();
     }
 
@@ -68,9 +63,9 @@ PulseSink::PulseSink()
 
 PulseSink::~PulseSink()
 {
-    endProcess(m_recorder);
-    endProcess(m_keepAlive);
-    endProcess(m_server);
+    endChild(m_recorder);
+    endChild(m_keepAlive);
+    endChild(m_server);
 }
 
 QByteArray PulseSink::serverAddress() const
@@ -87,7 +82,7 @@ bool PulseSink::startRecording()
 {
     if (!isReady())
         return false;
-    endProcess(m_recorder);
+    endChild(m_recorder);
     QFile::remove(recordingPath());
     // A pipe would stall the recorder while the test's thread sleeps, so samples go to a file.
     m_recorder = startChild(QStringLiteral("parec"),
@@ -110,7 +105,7 @@ bool PulseSink::startRecording()
 
 std::vector<qint16> PulseSink::stopRecording()
 {
-    endProcess(m_recorder);
+    endChild(m_recorder);
     QFile file(recordingPath());
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -170,7 +165,7 @@ QString PulseSink::runPactl(const QStringList& arguments)
         return m_error;
     const QString command = QStringLiteral("pactl ") + arguments.join(u' ');
     if (!pactl->waitForFinished(3000)) {
-        endProcess(pactl);
+        endChild(pactl);
         return command + QStringLiteral(" did not finish");
     }
     if (pactl->exitStatus() != QProcess::NormalExit || pactl->exitCode() != 0)
