@@ -6,11 +6,11 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QScreen>
 #include <QTranslator>
 
 #include "app/aboutdialog.h"
 #include "app/version.h"
+#include "app/windowplacement.h"
 #include "core/texts.h"
 #include "ui/qtplatformservices.h"
 #include "ui/soundplayer.h"
@@ -50,12 +50,6 @@ namespace {
             QCoreApplication::installTranslator(&translator);
     }
 
-    void centreOnPrimaryScreen(QWidget& window)
-    {
-        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-        window.move(available.center() - window.rect().center());
-    }
-
 } // namespace
 
 int TimerApp::run(char* programName)
@@ -76,9 +70,10 @@ int TimerApp::run(char* programName)
     TimerDialog dialog(platform);
     QObject::connect(&dialog, &TimerDialog::aboutRequested, &dialog, [&dialog] {
         AboutDialog about(&dialog);
+        centreWindow(about, &dialog);
         about.exec();
     });
-    centreOnPrimaryScreen(dialog);
+    centreWindow(dialog);
     dialog.exec();
     return EXIT_SUCCESS;
 }

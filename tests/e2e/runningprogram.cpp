@@ -40,26 +40,30 @@ bool RunningProgram::start()
     return true;
 }
 
-std::optional<QPoint> RunningProgram::controlCentre(int id) const
+std::optional<QRect> RunningProgram::controlRect(int id) const
 {
-    const std::optional<QRect> frame = m_x.geometry(m_window);
-    if (!frame)
+    const std::optional<QRect> client = m_x.geometry(m_window);
+    if (!client)
         return std::nullopt;
     for (const ControlTemplate& control : mainWindowTemplate) {
         if (control.id != id)
             continue;
-        const QPointF centreUnits = QRectF(control.units).center();
-        return frame->topLeft()
-            + QPoint(qRound(centreUnits.x() * frame->width() / mainWindowClientUnits.width()),
-                qRound(centreUnits.y() * frame->height() / mainWindowClientUnits.height()));
+        const auto x = [&client](int units) {
+            return qRound(double(units) * client->width() / mainWindowClientUnits.width());
+        };
+        const auto y = [&client](int units) {
+            return qRound(double(units) * client->height() / mainWindowClientUnits.height());
+        };
+        return QRect(client->topLeft() + QPoint(x(control.units.x()), y(control.units.y())),
+            QSize(x(control.units.width()), y(control.units.height())));
     }
     return std::nullopt;
 }
 
 bool RunningProgram::clickControl(int id) const
 {
-    const std::optional<QPoint> centre = controlCentre(id);
-    return centre && m_x.click(*centre);
+    const std::optional<QRect> rect = controlRect(id);
+    return rect && m_x.click(rect->center());
 }
 
 bool RunningProgram::rightClickBackground() const

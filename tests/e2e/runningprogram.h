@@ -27,8 +27,10 @@ public:
     bool start();
     const QString& window() const { return m_window; }
 
-    // Clicks the centre of a control of the main window, found from its dialog-unit rectangle
-    // scaled to the window's real size.
+    // Where a control of the main window is on the screen: its dialog-unit rectangle scaled to
+    // the window's real size.
+    std::optional<QRect> controlRect(int id) const;
+    // Clicks the centre of a control of the main window.
     bool clickControl(int id) const;
     // Right-clicks the window's background.
     bool rightClickBackground() const;
@@ -44,7 +46,6 @@ public:
 
 private:
     QString standardError();
-    std::optional<QPoint> controlCentre(int id) const;
 
     const XServer& m_x;
     QProcess m_process;

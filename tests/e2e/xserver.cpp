@@ -4,7 +4,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QMap>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -16,7 +15,7 @@ namespace {
     constexpr int pollMs = 50;
 }
 
-XServer::XServer()
+XServer::XServer(Desktop desktop)
     : m_server(std::make_unique<QProcess>())
 {
     // Xvfb writes warnings for every keymap it compiles; a pipe nobody drains would fill up and
@@ -44,9 +43,40 @@ XServer::XServer()
         return;
     }
     m_display = QLatin1Char(':') + number;
+    if (desktop == Desktop::WithWindowManager && !startWindowManager())
+        m_error = QStringLiteral("the window manager did not come up");
 }
 
-XServer::~XServer() { endProcess(*m_server); }
+XServer::~XServer()
+{
+    if (m_windowManager)
+        endProcess(*m_windowManager);
+    endProcess(*m_server);
+}
+
+// Openbox frames windows with a title bar and tells clients how large the frame is, as the
+// window managers of Linux desktops do.
+bool XServer::startWindowManager()
+{
+    m_windowManager = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    addTo(environment);
+    m_windowManager->setProcessEnvironment(environment);
+    m_windowManager->setStandardErrorFile(m_logDir.filePath(QStringLiteral("openbox.log")));
+    m_windowManager->start(QStringLiteral("openbox"), { QStringLiteral("--sm-disable") });
+    if (!m_windowManager->waitForStarted(5000))
+        return false;
+    // A window manager announces itself on the root window once it manages the screen.
+    QDeadlineTimer deadline(10000);
+    do {
+        const std::optional<QString> check = run(QStringLiteral("xprop"),
+            { QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK") });
+        if (check && check->contains(QStringLiteral("window id")))
+            return true;
+        QThread::msleep(pollMs);
+    } while (!deadline.hasExpired());
+    return false;
+}
 
 void XServer::addTo(QProcessEnvironment& environment) const
 {
@@ -55,11 +85,17 @@ void XServer::addTo(QProcessEnvironment& environment) const
 
 std::optional<QString> XServer::xdotool(const QStringList& arguments, int timeoutMs) const
 {
+    return run(QStringLiteral("xdotool"), arguments, timeoutMs);
+}
+
+std::optional<QString> XServer::run(
+    const QString& program, const QStringList& arguments, int timeoutMs) const
+{
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     addTo(environment);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start(program, arguments);
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished(1000);
@@ -139,20 +175,50 @@ bool XServer::waitForNoWindow(const QString& title, int timeoutMs) const
     return false;
 }
 
+// xwininfo rather than xdotool, which counts a window manager's frame offset twice.
 std::optional<QRect> XServer::geometry(const QString& window) const
 {
-    const std::optional<QString> shell
-        = xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window });
-    if (!shell)
+    const std::optional<QString> info
+        = run(QStringLiteral("xwininfo"), { QStringLiteral("-id"), window });
+    if (!info)
         return std::nullopt;
-    QMap<QString, int> values;
-    for (const QString& line : shell->split(QLatin1Char('\n'))) {
-        const QStringList pair = line.split(QLatin1Char('='));
-        if (pair.size() == 2)
-            values[pair[0]] = pair[1].toInt();
-    }
-    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
+    const auto value = [&info](const char* name) {
+        const QRegularExpression line(QStringLiteral("%1:\\s+(-?\\d+)").arg(QLatin1String(name)));
+        return line.match(*info).captured(1).toInt();
+    };
+    return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
+        value("Height"));
+}
+
+std::optional<QRect> XServer::frameGeometry(const QString& window) const
+{
+    const std::optional<QRect> client = geometry(window);
+    const std::optional<QString> extents = run(QStringLiteral("xprop"),
+        { QStringLiteral("-id"), window, QStringLiteral("_NET_FRAME_EXTENTS") });
+    if (!client || !extents)
+        return std::nullopt;
+    // "_NET_FRAME_EXTENTS(CARDINAL) = left, right, top, bottom"; absent without a frame.
+    static const QRegularExpression numbers(QStringLiteral(R"(= (\d+), (\d+), (\d+), (\d+))"));
+    const QRegularExpressionMatch match = numbers.match(*extents);
+    if (!match.hasMatch())
+        return client;
+    return client->adjusted(-match.captured(1).toInt(), -match.captured(3).toInt(),
+        match.captured(2).toInt(), match.captured(4).toInt());
+}
+
+QStringList XServer::windowsOfClass(const QString& windowClass) const
+{
+    return xdotool({ QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                       QStringLiteral("--class"), windowClass })
+        .value_or(QString())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool XServer::moveWindow(const QString& window, QPoint topLeft) const
+{
+    return xdotool({ QStringLiteral("windowmove"), QStringLiteral("--sync"), window,
+                       QString::number(topLeft.x()), QString::number(topLeft.y()) })
+        .has_value();
 }
 
 bool XServer::keys(const QString& window, const QStringList& keyNames) const

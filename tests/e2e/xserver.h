@@ -12,14 +12,16 @@
 
 namespace zelvano {
 
-// A private X server (Xvfb on a display it picks itself) and the real input a user would give
-// it, through xdotool. Windows are found by their exact title among the visible ones.
+// A private X server (Xvfb on a display it picks itself), with a window manager when asked, and
+// the real input a user would give it, through xdotool. Windows are found by their exact title
+// among the visible ones.
 class XServer final
 {
 public:
     static constexpr QSize screenSize { 1280, 1024 };
+    enum class Desktop { Bare, WithWindowManager };
 
-    XServer();
+    explicit XServer(Desktop desktop = Desktop::Bare);
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
@@ -45,6 +47,12 @@ public:
     bool waitForNoWindow(const QString& title, int timeoutMs = 5000) const;
     // Position and size of a window's client area on the screen.
     std::optional<QRect> geometry(const QString& window) const;
+    // The same with the window manager's frame around it.
+    std::optional<QRect> frameGeometry(const QString& window) const;
+    // Ids of the visible windows of a program, menus included, by its window class.
+    QStringList windowsOfClass(const QString& windowClass) const;
+    // Moves a window's frame to a point of the screen.
+    bool moveWindow(const QString& window, QPoint topLeft) const;
 
     // Gives window the keyboard focus, then presses keys (xdotool key names) one after another.
     bool keys(const QString& window, const QStringList& keyNames) const;
@@ -57,11 +65,15 @@ public:
 
 private:
     QString lastWords() const;
+    std::optional<QString> run(
+        const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
+    bool startWindowManager();
 
     QTemporaryDir m_logDir;
     QString m_error;
     QString m_display;
     std::unique_ptr<QProcess> m_server;
+    std::unique_ptr<QProcess> m_windowManager;
 };
 
 } // namespace zelvano
