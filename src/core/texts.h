@@ -53,7 +53,7 @@ inline constexpr const char* closeMenuItem = "閉じる(&C)";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* aboutVersionFormat = "Zelvano Version %d.%d";
-inline constexpr const char* aboutNotice = "発表用タイマー  Copyright (C) 2026 Zelvano Team";
+inline constexpr const char* aboutNotice = "Copyright (C) 2026 Zelvano Team";
 inline constexpr const char* okButton = "OK";
 
 } // namespace zelvano::texts

@@ -2,8 +2,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zelvano {
+
+// The lap list's order: ascending by the bytes of the UTF-8 text, the same on every machine and in
+// every locale. Slide numbers 1 to 999 are zero-padded, so their lines keep the order of pressing.
+constexpr bool lapLineBefore(std::string_view a, std::string_view b) { return a < b; }
 
 // Everything the timer logic may do to its window. Texts are UTF-8.
 class TimerView
@@ -17,7 +22,7 @@ public:
     // meanwhile.
     virtual void showErrorBox(const std::string& text, const std::string& caption) = 0;
 
-    // The lap list keeps its lines in ascending text order and never scrolls to a new line.
+    // The lap list keeps its lines in lapLineBefore order and never scrolls to a new line.
     virtual void clearLapLines() = 0;
     virtual void addLapLine(const std::string& line) = 0;
     virtual int lapLineCount() const = 0;
@@ -40,6 +45,8 @@ public:
     virtual std::optional<std::string> chooseSaveFile(
         const std::string& initialName, const std::string& defaultSuffix)
         = 0;
+    // The report was written to path: the next chooser opens in its folder.
+    virtual void reportSaved(const std::string& path) = 0;
 };
 
 } // namespace zelvano

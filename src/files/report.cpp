@@ -53,7 +53,9 @@ void onSave(TimerContext& context)
     if (!bytes || !writeReport(context.platform, *path, *bytes)) {
         context.platform.trace(texts::fileIoError);
         context.view.showErrorBox(texts::reportNotSavedText, texts::saveFailedCaption);
+        return;
     }
+    context.view.reportSaved(*path);
 }
 
 } // namespace zelvano

@@ -4,10 +4,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 #include "core/texts.h"
+#include "ui/laplist.h"
 
 namespace zelvano {
 
@@ -107,14 +107,8 @@ namespace {
             }
             return edit;
         }
-        case K::SortedList: {
-            auto* list = new QListWidget(parent);
-            list->setSortingEnabled(true);
-            list->setSelectionMode(QAbstractItemView::NoSelection);
-            list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            return list;
-        }
+        case K::SortedList:
+            return new LapList(parent);
         }
         return nullptr;
     }

@@ -1,14 +1,16 @@
 #include "ui/timerdialog.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimerEvent>
 
 #include "clock/bellringer.h"
@@ -19,6 +21,7 @@
 #include "files/report.h"
 #include "files/settingsfile.h"
 #include "ui/dialogtemplate.h"
+#include "ui/laplist.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -36,16 +39,27 @@ namespace {
 
     QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-    // The display's font is sized by its character cell, ascent plus descent, not by its em.
-    QFont displayFont(const QFont& base)
+    // The display's font is sized by its character cell, ascent plus descent, not by its em. Qt
+    // picks fonts in whole pixel sizes only, and those of the dialog's CJK face give cells of 49
+    // and 51 px; Debian's default sans face has a 50 px cell, at 43 px.
+    QFont displayFont()
     {
-        QFont font = base;
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setStyleHint(QFont::SansSerif);
         font.setWeight(QFont::Normal);
         int pixelSize = displayCellHeightPx;
         font.setPixelSize(pixelSize);
         while (pixelSize > 1 && QFontMetrics(font).height() > displayCellHeightPx)
             font.setPixelSize(--pixelSize);
         return font;
+    }
+
+    // Desktop programs first offer to save among the user's documents.
+    QString documentsFolder()
+    {
+        const QString documents
+            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
     }
 
 } // namespace
@@ -69,7 +83,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     setFixedSize(units.toPixels(mainWindowClientUnits));
 
     m_display = qobject_cast<QLineEdit*>(control(IDC_TIME_DISPLAY));
-    m_lapList = qobject_cast<QListWidget*>(control(IDC_SLIDE_LIST));
+    m_lapList = qobject_cast<LapList*>(control(IDC_SLIDE_LIST));
     for (std::size_t i = 0; i < bellFieldIds.size(); ++i)
         m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
     m_settingsToggle = qobject_cast<QPushButton*>(control(IDC_SETTINGS_TOGGLE));
@@ -85,7 +99,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
 
     loadSettings(platform, m_settings);
     showSettings(m_context);
-    m_display->setFont(displayFont(font()));
+    m_display->setFont(displayFont());
     setDisplayText(formatElapsed(0));
     control(IDOK)->setFocus();
 }
@@ -100,7 +114,12 @@ void TimerDialog::connectButton(int id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text) { m_display->setText(qs(text)); }
+// Painted at once: a bell due on this second blocks the thread before the next paint event.
+void TimerDialog::setDisplayText(const std::string& text)
+{
+    m_display->setText(qs(text));
+    m_display->repaint();
+}
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
 {
@@ -110,14 +129,11 @@ void TimerDialog::showErrorBox(const std::string& text, const std::string& capti
 
 void TimerDialog::clearLapLines() { m_lapList->clear(); }
 
-void TimerDialog::addLapLine(const std::string& line) { m_lapList->addItem(qs(line)); }
+void TimerDialog::addLapLine(const std::string& line) { m_lapList->addLine(line); }
 
 int TimerDialog::lapLineCount() const { return m_lapList->count(); }
 
-std::string TimerDialog::lapLine(int index) const
-{
-    return m_lapList->item(index)->text().toStdString();
-}
+std::string TimerDialog::lapLine(int index) const { return m_lapList->line(index); }
 
 std::string TimerDialog::bellFieldText(int field) const
 {
@@ -158,7 +174,10 @@ void TimerDialog::killTick()
 std::optional<std::string> TimerDialog::chooseSaveFile(
     const std::string& initialName, const std::string& defaultSuffix)
 {
+    // Qt's own chooser: a platform one may drop the default suffix or ask before replacing.
     QFileDialog chooser(this);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setDirectory(m_saveFolder.isEmpty() ? documentsFolder() : m_saveFolder);
     chooser.setAcceptMode(QFileDialog::AcceptSave);
     chooser.setFileMode(QFileDialog::AnyFile);
     chooser.setOption(QFileDialog::DontConfirmOverwrite);
@@ -167,6 +186,12 @@ std::optional<std::string> TimerDialog::chooseSaveFile(
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return std::nullopt;
     return chooser.selectedFiles().constFirst().toStdString();
+}
+
+// The working directory no longer follows the chooser, so the window remembers the folder.
+void TimerDialog::reportSaved(const std::string& path)
+{
+    m_saveFolder = QFileInfo(qs(path)).absolutePath();
 }
 
 void TimerDialog::timerEvent(QTimerEvent*) { onTick(m_context); }

@@ -10,10 +10,11 @@
 #include "core/timerview.h"
 
 class QLineEdit;
-class QListWidget;
 class QPushButton;
 
 namespace zelvano {
+
+class LapList;
 
 // The main window. It realises TimerView on its widgets and hands every button press and tick
 // to one operation of the timer logic; it decides nothing about the timer itself.
@@ -40,6 +41,7 @@ public:
     void killTick() override;
     std::optional<std::string> chooseSaveFile(
         const std::string& initialName, const std::string& defaultSuffix) override;
+    void reportSaved(const std::string& path) override;
 
     QWidget* control(int id) const;
 
@@ -65,10 +67,11 @@ private:
     TimerContext m_context;
     std::map<int, QWidget*> m_controls;
     QLineEdit* m_display = nullptr;
-    QListWidget* m_lapList = nullptr;
+    LapList* m_lapList = nullptr;
     std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
     QPushButton* m_settingsToggle = nullptr;
     int m_tickId = 0;
+    QString m_saveFolder; // where the next save chooser opens
 };
 
 } // namespace zelvano

@@ -1,13 +1,51 @@
-#include "app/aboutdialog.h"
-#include "ui/dialogtemplate.h"
-
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
+#include "app/aboutdialog.h"
+#include "fakes/fakeplatform.h"
+#include "ui/dialogtemplate.h"
+#include "ui/timerdialog.h"
+
 using namespace zelvano;
+
+namespace {
+
+// What a user reads on a control: mnemonic marks are underlines, not characters.
+QString shownText(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+}
+
+// Every text of a window that is cut off by its control's rectangle, with the widths involved.
+QStringList clippedTexts(const QWidget& window)
+{
+    QStringList clipped;
+    const auto check = [&clipped](const QWidget& control, const QString& text, int room) {
+        const int needed = control.fontMetrics().horizontalAdvance(shownText(text));
+        if (needed > room)
+            clipped << QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(needed).arg(room);
+    };
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->pixmap().isNull())
+            check(*label, label->text(), label->contentsRect().width());
+    }
+    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+        const QStyle* style = button->style();
+        const int margins = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button)
+            + 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        check(*button, button->text(), button->width() - margins);
+    }
+    for (const QGroupBox* group : window.findChildren<QGroupBox*>())
+        check(*group, group->title(), group->contentsRect().width());
+    return clipped;
+}
+
+} // namespace
 
 class TestAboutDialog : public QObject
 {
@@ -16,6 +54,7 @@ class TestAboutDialog : public QObject
 private slots:
     void showsNameVersionAndNoticeOverAnOkButton();
     void okAndEscapeCloseIt();
+    void everyTextFitsItsControl();
 };
 
 void TestAboutDialog::showsNameVersionAndNoticeOverAnOkButton()
@@ -56,6 +95,17 @@ void TestAboutDialog::okAndEscapeCloseIt()
         else
             about.findChild<QPushButton*>()->click();
         QCOMPARE(finished.size(), 1);
+    }
+}
+
+void TestAboutDialog::everyTextFitsItsControl()
+{
+    FakePlatform platform;
+    TimerDialog main(platform);
+    AboutDialog about(&main);
+    for (const QWidget* window : { static_cast<QWidget*>(&main), static_cast<QWidget*>(&about) }) {
+        const QStringList clipped = clippedTexts(*window);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
     }
 }
 

@@ -1,9 +1,13 @@
 
+#include <cerrno>
+#include <sys/file.h>
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -65,13 +69,34 @@ std::optional<QString> decodeCp932(const QByteArray& bytes)
     return utf8 ? std::optional<QString>(QString::fromStdString(*utf8)) : std::nullopt;
 }
 
-// Polls until the file holds expected, for up to timeoutMs.
-bool fileBecomes(const QString& path, const QByteArray& expected, int timeoutMs = 5000)
+// Polls condition until it holds, for up to timeoutMs; whether it held.
+template <typename Condition> bool eventually(Condition condition, int timeoutMs = 5000)
 {
     QDeadlineTimer deadline(timeoutMs);
-    while (readFile(path) != expected && !deadline.hasExpired())
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
         QThread::msleep(50);
-    return readFile(path) == expected;
+    }
+    return true;
+}
+
+bool fileBecomes(const QString& path, const QByteArray& expected, int timeoutMs = 5000)
+{
+    return eventually([&] { return readFile(path) == expected; }, timeoutMs);
+}
+
+// Whether another process holds an exclusive lock on the file.
+bool lockedElsewhere(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (::flock(file.handle(), LOCK_EX | LOCK_NB) == 0) {
+        ::flock(file.handle(), LOCK_UN);
+        return false;
+    }
+    return errno == EWOULDBLOCK;
 }
 
 struct Lap
@@ -101,6 +126,8 @@ private slots:
     void testButtonRingsThreeTimes();
     void bellRingsAtItsMinute();
     void timerRunsOnUnderTheAboutBox();
+    void windowsAreCentredWithTheirFrames_data();
+    void windowsAreCentredWithTheirFrames();
     void unusableSettingsFilesGiveDefaults_data();
     void unusableSettingsFilesGiveDefaults();
 
@@ -130,6 +157,8 @@ private:
     }
     // Closes the box with the given title with Enter; false when it did not appear or stay shut.
     bool acknowledge(const QString& title);
+    // Opens the About box from the window's context menu, as a keyboard user would.
+    bool openAboutBox(const RunningProgram& program);
     // Slide presses so far, then Save into path through the chooser; the report's laps.
     // One Slide press, then Save into the other folder: the cumulative seconds of that single
     // lap, or -1 when the report is not exactly one valid lap.
@@ -225,6 +254,23 @@ bool TestEndToEnd::acknowledge(const QString& title)
     return false;
 }
 
+bool TestEndToEnd::openAboutBox(const RunningProgram& program)
+{
+    const qsizetype windows = m_x->windowsOfClass(QStringLiteral("zelvano")).size();
+    if (!program.keys({ QStringLiteral("shift+F10") }) || !eventually([&] {
+            return m_x->windowsOfClass(QStringLiteral("zelvano")).size() > windows;
+        }))
+        return false;
+    // The menu takes the keyboard only once it is on the screen: a key that comes too early goes
+    // to the main window, which ignores it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_x->xdotool({ QStringLiteral("key"), QStringLiteral("a") });
+        if (m_x->waitForWindow(aboutTitle, 1500))
+            return true;
+    }
+    return false;
+}
+
 std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
     const RunningProgram& program, const QString& path, QDateTime* savedAt)
 {
@@ -244,10 +290,9 @@ std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
         m_x->keys(*chooser, { QStringLiteral("Return") });
         m_x->waitForNoWindow(chooserTitle, 1500);
     }
-    QDeadlineTimer deadline(5000);
-    while (!QFile::exists(path) && !deadline.hasExpired())
-        QThread::msleep(50);
-    QThread::msleep(100); // the write completes at close
+    // A short report reaches the file in one write, which ends with a line end.
+    if (!eventually([&path] { return readFile(path).endsWith("\r\n"); }))
+        qWarning("no report was written to %s", qPrintable(path));
     const QByteArray bytes = readFile(path);
     const std::optional<QString> text = decodeCp932(bytes);
     if (!text) {
@@ -503,15 +548,63 @@ void TestEndToEnd::timerRunsOnUnderTheAboutBox()
     RunningProgram* program = launch();
     QVERIFY(program);
     QVERIFY(program->clickControl(IDC_START));
-    QVERIFY(program->keys({ QStringLiteral("shift+F10") }));
-    QThread::msleep(300); // the menu opens and grabs the keyboard
-    QVERIFY(m_x->xdotool({ QStringLiteral("key"), QStringLiteral("a") }));
-    const std::optional<QString> about = m_x->waitForWindow(aboutTitle);
-    QVERIFY2(about, "no About box appeared");
+    QVERIFY(openAboutBox(*program));
     QThread::msleep(3000);
     QVERIFY(acknowledge(aboutTitle));
     const int cumulative = slideAndSave(*program, QStringLiteral("about.txt"));
     QVERIFY2(cumulative >= 3, qPrintable(QString::number(cumulative)));
+}
+
+void TestEndToEnd::windowsAreCentredWithTheirFrames_data()
+{
+    QTest::addColumn<bool>("mainWindowOffScreen");
+    QTest::newRow("as the program opens") << false;
+    QTest::newRow("main window partly off the screen") << true;
+}
+
+// Under a window manager the title bar belongs to the window's height: the framed window sits
+// centred on the screen, and the About box centred over it but never beyond the screen's edge.
+void TestEndToEnd::windowsAreCentredWithTheirFrames()
+{
+    QFETCH(bool, mainWindowOffScreen);
+    m_x = std::make_unique<XServer>(XServer::Desktop::WithWindowManager);
+    QVERIFY2(m_x->isReady(), qPrintable(m_x->describeState()));
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    const auto frameOf
+        = [this](const QString& window) { return m_x->frameGeometry(window).value_or(QRect()); };
+    const auto describe = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+    };
+    const QRect screen(QPoint(0, 0), XServer::screenSize);
+    // The window manager frames the window just after it appears; the program then moves it.
+    QRect main;
+    const bool centred = eventually([&] {
+        main = frameOf(program->window());
+        return main.height() > m_x->geometry(program->window())->height()
+            && (main.center() - screen.center()).manhattanLength() <= 2;
+    });
+    QVERIFY2(centred, qPrintable(describe(main)));
+    if (mainWindowOffScreen) {
+        QVERIFY(m_x->moveWindow(program->window(), QPoint(-300, -200)));
+        QVERIFY(eventually([&] { return frameOf(program->window()).x() < 0; }));
+        main = frameOf(program->window());
+    }
+
+    QVERIFY(openAboutBox(*program));
+    const QString aboutWindow = *m_x->waitForWindow(aboutTitle);
+    QRect about;
+    const auto placed = [&] {
+        about = frameOf(aboutWindow);
+        if (about.height() <= m_x->geometry(aboutWindow)->height())
+            return false; // not framed yet
+        if (mainWindowOffScreen)
+            return about.topLeft() == screen.topLeft();
+        return (about.center() - main.center()).manhattanLength() <= 2;
+    };
+    QVERIFY2(eventually(placed),
+        qPrintable(QStringLiteral("About box at %1 over %2").arg(describe(about), describe(main))));
+    QVERIFY(acknowledge(aboutTitle));
 }
 
 void TestEndToEnd::unusableSettingsFilesGiveDefaults_data()
@@ -539,7 +632,7 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults()
             { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), config,
                 QStringLiteral("sleep"), QStringLiteral("60") });
         QVERIFY(holder.waitForStarted());
-        QThread::msleep(200); // the lock is taken
+        QVERIFY(eventually([&config] { return lockedElsewhere(config); }));
     }
     RunningProgram* program = launch();
     QVERIFY(program);

@@ -12,7 +12,7 @@
 
 namespace zelvano {
 
-// Records what the logic does to its window. The lap list keeps byte order, as a sorted list does.
+// Records what the logic does to its window. The lap list keeps the window's order.
 struct FakeView final : TimerView
 {
     std::string display;
@@ -27,6 +27,7 @@ struct FakeView final : TimerView
     // What the chooser answers (nothing: cancel), and what it was asked with.
     std::optional<std::string> chooserAnswer;
     std::vector<std::pair<std::string, std::string>> chooserRequests;
+    std::vector<std::string> savedReports; // paths the logic reported as written
     // Runs while an error box is "open", as nested ticks would.
     std::function<void()> whileErrorBoxOpen;
 
@@ -40,7 +41,8 @@ struct FakeView final : TimerView
     void clearLapLines() override { lapLines.clear(); }
     void addLapLine(const std::string& line) override
     {
-        lapLines.insert(std::upper_bound(lapLines.begin(), lapLines.end(), line), line);
+        lapLines.insert(
+            std::upper_bound(lapLines.begin(), lapLines.end(), line, lapLineBefore), line);
     }
     int lapLineCount() const override { return static_cast<int>(lapLines.size()); }
     std::string lapLine(int index) const override
@@ -73,6 +75,7 @@ struct FakeView final : TimerView
         chooserRequests.emplace_back(initialName, defaultSuffix);
         return chooserAnswer;
     }
+    void reportSaved(const std::string& path) override { savedReports.push_back(path); }
 };
 
 } // namespace zelvano

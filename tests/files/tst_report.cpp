@@ -95,6 +95,7 @@ void TestReport::writesTheListInListOrderToTheChosenPath()
     QCOMPARE(f.platform.files.at("/elsewhere/talk.txt"), golden("two-slides.txt"));
     QVERIFY(f.view.errorBoxes.empty());
     QVERIFY(f.platform.traces.empty());
+    QCOMPARE(f.view.savedReports, std::vector<std::string> { "/elsewhere/talk.txt" });
     // Saving leaves the run alone and never touches the settings file.
     QVERIFY(f.view.tickArmed);
     QCOMPARE(f.view.lapLines, twoSlides);
@@ -138,6 +139,7 @@ void TestReport::failedWritesAreShownAndTraced()
                 == (std::vector<std::pair<std::string, std::string>> {
                     { "レポートを保存できませんでした", "保存エラー" } }),
             c.name);
+        QVERIFY2(f.view.savedReports.empty(), c.name); // the next chooser stays where it was
     }
 }
 

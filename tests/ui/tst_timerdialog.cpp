@@ -1,17 +1,23 @@
 #include <functional>
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 
+#include "core/formatstring.h"
 #include "core/texts.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
@@ -32,18 +38,42 @@ void click(const TimerDialog& dialog, int id)
     QTest::mouseClick(dialog.control(id), Qt::LeftButton);
 }
 
-// Runs action on the next modal box to open, from inside its own event loop.
-void whenModalOpens(std::function<void(QWidget*)> action)
+// Answers the next window that find() returns, from inside that window's own event loop: arm it
+// before the press that opens the window, then check answered(). The poll gives up after a
+// deadline and ends with this object, so it never reaches into a later test; a window the action
+// left open, say because an assertion in it failed, is closed rather than left to hang the test.
+class NextWindow final
 {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->isVisible()) {
-            poll->deleteLater();
-            action(modal);
-        }
-    });
-    poll->start(20);
-}
+public:
+    NextWindow(std::function<QWidget*()> find, std::function<void(QWidget*)> action)
+    {
+        m_deadline.start();
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this, find, action] {
+            QWidget* window = find();
+            if (!window || !window->isVisible()) {
+                if (m_deadline.hasExpired(5000))
+                    m_poll.stop();
+                return;
+            }
+            m_poll.stop();
+            m_answered = true;
+            action(window);
+            if (window->isVisible())
+                window->close();
+        });
+        m_poll.start(20);
+    }
+    static NextWindow modal(std::function<void(QWidget*)> action)
+    {
+        return NextWindow(QApplication::activeModalWidget, std::move(action));
+    }
+    bool answered() const { return m_answered; }
+
+private:
+    QTimer m_poll;
+    QElapsedTimer m_deadline;
+    bool m_answered = false;
+};
 
 } // namespace
 
@@ -60,7 +90,11 @@ private slots:
     void tabVisitsTheEnabledControlsInTemplateOrder();
     void enterAndEscapeEndTheDialog_data();
     void enterAndEscapeEndTheDialog();
-    void lapListIsSortedAndNeverScrollsOrSelects();
+    void lapListKeepsByteOrderAndNeverScrolls();
+    void lapListShowsNoCursorAndScrollsOnlyWhenFull_data();
+    void lapListShowsNoCursorAndScrollsOnlyWhenFull();
+    void saveChooserStartsInDocumentsThenWhereTheLastReportWent_data();
+    void saveChooserStartsInDocumentsThenWhereTheLastReportWent();
     void ticksGoOnUnderAnOpenErrorBox();
     void ticksMissedWhileBlockedArriveAsOne();
     void noTickArrivesAfterStop();
@@ -91,6 +125,8 @@ void TestTimerDialog::cleanup()
 void TestTimerDialog::startsWithLoadedLockedSettingsAndFocusOnClose()
 {
     QCOMPARE(displayText(*m_dialog), "000:00");
+    const QWidget* display = m_dialog->control(IDC_TIME_DISPLAY);
+    QCOMPARE(QFontMetrics(display->font(), display).height(), 50);
     const QStringList expected { "20", "25", "30", "1", "2", "5" };
     const int fieldIds[] = { IDC_BELL1_MINUTES, IDC_BELL2_MINUTES, IDC_BELL3_MINUTES,
         IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT };
@@ -124,12 +160,13 @@ void TestTimerDialog::buttonsReachTheirOperations()
     QVERIFY(!m_dialog->control(IDC_BELL2_COUNT)->isEnabled());
     QCOMPARE(decodeSettings(m_platform->files[settingsFileName])->minuteMark(1), 45);
 
-    whenModalOpens([](QWidget* modal) {
+    const NextWindow answer = NextWindow::modal([](QWidget* modal) {
         auto* chooser = modal;
         QCOMPARE(chooser->metaObject()->className(), "QFileDialog");
         QTest::keyClick(chooser, Qt::Key_Escape);
     });
     click(*m_dialog, IDC_SAVE);
+    QVERIFY(answer.answered());
     QVERIFY(m_platform->traces.empty());
 
     click(*m_dialog, IDC_START); // clears the lap list
@@ -143,7 +180,7 @@ void TestTimerDialog::refusedStartShowsAStopIconBox()
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    whenModalOpens([&](QWidget* modal) {
+    const NextWindow answer = NextWindow::modal([&](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         QVERIFY(box);
         caption = box->windowTitle();
@@ -154,6 +191,7 @@ void TestTimerDialog::refusedStartShowsAStopIconBox()
         box->buttons().constFirst()->click();
     });
     click(*m_dialog, IDC_START);
+    QVERIFY(answer.answered());
     QCOMPARE(caption, "設定エラー");
     QCOMPARE(text, "設定を確定してください");
     QCOMPARE(icon, QMessageBox::Critical);
@@ -218,32 +256,120 @@ void TestTimerDialog::enterAndEscapeEndTheDialog()
     QCOMPARE(decodeSettings(m_platform->files[settingsFileName])->minuteMark(1), 20);
 }
 
-void TestTimerDialog::lapListIsSortedAndNeverScrollsOrSelects()
+// main() runs this test under a Japanese collation, which, like most, orders lines from slide 1000
+// on differently from their bytes.
+void TestTimerDialog::lapListKeepsByteOrderAndNeverScrolls()
 {
+    const auto lapLine
+        = [](int slide) { return formatString(texts::lapLineFormat, slide, 0, 1, 16, 40); };
+    for (const int slide : { 998, 999, 1000, 1001, 10000 })
+        m_dialog->addLapLine(lapLine(slide));
+    std::vector<std::string> order;
+    for (int i = 0; i < m_dialog->lapLineCount(); ++i)
+        order.push_back(m_dialog->lapLine(i));
+    QCOMPARE(order,
+        (std::vector<std::string> {
+            lapLine(10000), lapLine(1000), lapLine(1001), lapLine(998), lapLine(999) }));
+
+    for (int slide = 1; slide < 60; ++slide)
+        m_dialog->addLapLine(lapLine(slide));
+    QCoreApplication::processEvents(); // the list lays itself out
+    QCOMPARE(
+        qobject_cast<QListWidget*>(m_dialog->control(IDC_SLIDE_LIST))->verticalScrollBar()->value(),
+        0);
+}
+
+void TestTimerDialog::lapListShowsNoCursorAndScrollsOnlyWhenFull_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("overflowing");
+    QTest::newRow("all lines fit") << 3 << false;
+    QTest::newRow("lines overflow") << 60 << true;
+}
+
+void TestTimerDialog::lapListShowsNoCursorAndScrollsOnlyWhenFull()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, overflowing);
     auto* list = qobject_cast<QListWidget*>(m_dialog->control(IDC_SLIDE_LIST));
-    for (const char* line : { "[Slide002] b", "[Slide001] a", "[Slide1000] c" })
-        m_dialog->addLapLine(line);
-    QCOMPARE(m_dialog->lapLine(0), std::string("[Slide001] a"));
-    QCOMPARE(m_dialog->lapLine(1), std::string("[Slide002] b"));
-    QCOMPARE(m_dialog->lapLine(2), std::string("[Slide1000] c"));
-    for (int i = 3; i < 60; ++i)
+    for (int i = 0; i < lines; ++i)
         m_dialog->addLapLine("[Slide" + std::to_string(i + 100) + "]");
-    QCOMPARE(list->verticalScrollBar()->value(), 0);
+    list->setFocus();
+    QCoreApplication::processEvents(); // the list lays itself out
+    const QScrollBar* bar = list->verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->maximum() > 0, overflowing);
+    QCOMPARE(bar->isEnabled(), overflowing);
+
+    const QImage before = list->viewport()->grab().toImage();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->viewport()->grab().toImage(), before);
     QTest::mouseClick(
         list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     QVERIFY(list->selectedItems().isEmpty());
-    QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    m_dialog->clearLapLines();
+    QCoreApplication::processEvents();
+    QVERIFY(!bar->isEnabled());
+}
+
+void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent_data()
+{
+    QTest::addColumn<bool>("hasDocuments");
+    QTest::newRow("documents folder") << true;
+    QTest::newRow("no documents folder") << false;
+}
+
+void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent()
+{
+    QFETCH(bool, hasDocuments);
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const auto restoreHome = qScopeGuard([&realHome] { qputenv("HOME", realHome); });
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("talks")));
+    if (hasDocuments)
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
+    const QString report = home.filePath(QStringLiteral("talks/today.txt"));
+
+    // Each Save opens the chooser once; the first answer saves, the second cancels.
+    m_dialog->addLapLine("[Slide001]");
+    QStringList folders;
+    for (const bool save : { true, false }) {
+        const NextWindow answer = NextWindow::modal([&](QWidget* modal) {
+            auto* chooser = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(chooser);
+            QVERIFY(chooser->testOption(QFileDialog::DontUseNativeDialog));
+            folders << chooser->directory().absolutePath();
+            if (!save)
+                return chooser->reject();
+            // Typed as a user would: selecting the file by program races with the chooser
+            // reading its folder, which can put the initial name back.
+            auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(report);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        click(*m_dialog, IDC_SAVE);
+        QVERIFY(answer.answered());
+    }
+    QVERIFY(m_platform->files.count(report.toStdString()));
+    QCOMPARE(folders,
+        (QStringList { home.filePath(hasDocuments ? QStringLiteral("Documents") : QString()),
+            home.filePath(QStringLiteral("talks")) }));
 }
 
 void TestTimerDialog::ticksGoOnUnderAnOpenErrorBox()
 {
     click(*m_dialog, IDC_START);
     click(*m_dialog, IDC_SETTINGS_TOGGLE);
-    whenModalOpens([this](QWidget* modal) {
+    const NextWindow answer = NextWindow::modal([this](QWidget* modal) {
         QTRY_COMPARE_WITH_TIMEOUT(displayText(*m_dialog), "000:02", 5000);
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     click(*m_dialog, IDC_START); // refused: the box opens while the run goes on
+    QVERIFY(answer.answered());
     QVERIFY(m_dialog->isVisible());
 }
 
@@ -277,14 +403,12 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
     QFETCH(bool, byKeyboard);
     QSignalSpy about(m_dialog.get(), &TimerDialog::aboutRequested);
     QStringList items;
-    QTimer::singleShot(200, [&items] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        QVERIFY(menu);
-        const QList<QAction*> actions = menu->actions();
+    const NextWindow menu(QApplication::activePopupWidget, [&items](QWidget* popup) {
+        const QList<QAction*> actions = popup->actions();
         for (QAction* action : actions)
             items << (action->isSeparator() ? QStringLiteral("--") : action->text());
         actions.constLast()->trigger();
-        menu->close();
+        popup->close();
     });
     QWidget* start = m_dialog->control(IDC_START);
     start->setFocus();
@@ -295,10 +419,18 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
             start->mapToGlobal(start->rect().center()));
         QApplication::sendEvent(start, &event);
     }
+    QVERIFY(menu.answered());
     QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
         (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
 }
 
-QTEST_MAIN(TestTimerDialog)
+int main(int argc, char** argv)
+{
+    // A collation that differs from byte order, as most users' do.
+    qputenv("LC_COLLATE", "ja_JP.UTF-8");
+    QApplication application(argc, argv);
+    TestTimerDialog test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_timerdialog.moc"
