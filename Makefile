@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run test e2e e2e-slow clean
+.PHONY: all deps build run test e2e clean
 
 all: build
 
@@ -24,12 +24,6 @@ e2e: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan -L '^e2e$$'
-
-# The end-to-end scenarios that take minutes; not part of make test.
-e2e-slow: deps
-	cmake --preset asan
-	cmake --build --preset asan
-	ctest --test-dir build-asan --output-on-failure -L '^e2e-slow$$'
 
 clean:
 	rm -rf build build-asan build-release
