@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run test e2e e2e-slow clean
+.PHONY: all deps build run package test e2e e2e-slow clean
 
 all: build
 
@@ -13,8 +13,14 @@ build: deps
 run: build
 	./build/zelvano
 
-# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
+# The Debian package: build-package/zelvano_VERSION_ARCH.deb.
+package: deps
+	cmake --preset package
+	cmake --build --preset package
+
+# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer; one of them installs the
+# package and removes it again.
+test: deps package
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
@@ -32,4 +38,4 @@ e2e-slow: deps
 	ctest --test-dir build-asan --output-on-failure -L '^e2e-slow$$'
 
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-release build-package
