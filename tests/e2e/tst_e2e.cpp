@@ -91,6 +91,7 @@ private slots:
     void cleanup();
 
     void firstStartCreatesAnEmptySettingsFileAndEscapeEnds();
+    void librariesInTheStartFolderAreNotLoaded();
     void confirmedSettingsAreWrittenAndShownAtTheNextStart();
     void refusedConfirmWritesNothingAndStartIsRefused_data();
     void refusedConfirmWritesNothingAndStartIsRefused();
@@ -320,6 +321,19 @@ void TestEndToEnd::firstStartCreatesAnEmptySettingsFileAndEscapeEnds()
     QCOMPARE(QDir(work()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
         QStringList { QStringLiteral("config.ini") });
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
+}
+
+// The start folder is the user's, often copied from someone else: libraries lying there must not
+// be loaded in place of the system's. A one-byte library would stop the loader at once.
+void TestEndToEnd::librariesInTheStartFolderAreNotLoaded()
+{
+    QVERIFY(writeFile(work(QStringLiteral("config.ini")), defaultSettings));
+    for (const char* library : { "libQt6Widgets.so.6", "libQt6Core.so.6", "libc.so.6" })
+        QVERIFY(writeFile(work(QString::fromLatin1(library)), "x"));
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));
 }
 
 void TestEndToEnd::confirmedSettingsAreWrittenAndShownAtTheNextStart()
