@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run test e2e clean
+.PHONY: all deps build run package test e2e clean
 
 all: build
 
@@ -13,8 +13,14 @@ build: deps
 run: build
 	./build/zelvano
 
-# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-test: deps
+# The Debian package: build-package/zelvano_VERSION_ARCH.deb.
+package: deps
+	cmake --preset package
+	cmake --build --preset package
+
+# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer; one of them installs the
+# package and removes it again.
+test: deps package
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
@@ -26,4 +32,4 @@ e2e: deps
 	ctest --preset asan -L '^e2e$$'
 
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-release build-package

@@ -61,6 +61,7 @@ int TimerApp::run(char* programName)
     releaseHeldMessages();
     QApplication::setApplicationName(QString::fromUtf8(texts::windowCaption));
     QApplication::setApplicationVersion(QString::fromLatin1(versionString));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(desktopEntryName));
 
     QTranslator translator;
     loadQtTranslation(translator);

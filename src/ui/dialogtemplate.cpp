@@ -20,7 +20,7 @@ const std::array<ControlTemplate, 27> mainWindowTemplate { {
     { IDC_STOP, K::PushButton, t::stopButton, { 95, 58, 36, 20 } },
     { IDC_SLIDE, K::PushButton, t::slideButton, { 161, 128, 42, 20 } },
     { IDC_STATIC, K::GroupBox, t::bellGroup, { 7, 87, 132, 85 } },
-    { IDC_STATIC, K::Label, t::bell1Label, { 14, 101, 38, 8 } },
+    { IDC_STATIC, K::Label, t::bell1Label, { 14, 101, 38, 8 }, IDC_BELL1_MINUTES },
     { IDC_BELL1_MINUTES, K::Edit, "", { 53, 98, 22, 14 } },
     { IDC_BELL2_MINUTES, K::Edit, "", { 53, 116, 22, 14 } },
     { IDC_BELL3_MINUTES, K::Edit, "", { 53, 134, 22, 14 } },
@@ -31,17 +31,17 @@ const std::array<ControlTemplate, 27> mainWindowTemplate { {
     { IDC_STATIC, K::GroupBox, t::slideGroup, { 146, 2, 126, 151 } },
     { IDC_SAVE, K::PushButton, t::saveButton, { 217, 128, 42, 20 } },
     { IDC_TEST, K::PushButton, t::testButton, { 14, 153, 52, 14 } },
-    { IDC_STATIC, K::Label, t::bell2Label, { 14, 119, 38, 8 } },
-    { IDC_STATIC, K::Label, t::bell3Label, { 14, 137, 38, 8 } },
-    { IDC_STATIC, K::Label, t::minutesLabel, { 77, 101, 21, 8 } },
-    { IDC_STATIC, K::Label, t::minutesLabel, { 77, 119, 21, 8 } },
-    { IDC_STATIC, K::Label, t::minutesLabel, { 77, 137, 21, 8 } },
+    { IDC_STATIC, K::Label, t::bell2Label, { 14, 119, 38, 8 }, IDC_BELL2_MINUTES },
+    { IDC_STATIC, K::Label, t::bell3Label, { 14, 137, 38, 8 }, IDC_BELL3_MINUTES },
+    { IDC_STATIC, K::Label, t::minutesLabel, { 77, 101, 21, 8 }, IDC_BELL1_MINUTES },
+    { IDC_STATIC, K::Label, t::minutesLabel, { 77, 119, 21, 8 }, IDC_BELL2_MINUTES },
+    { IDC_STATIC, K::Label, t::minutesLabel, { 77, 137, 21, 8 }, IDC_BELL3_MINUTES },
     { IDC_BELL1_COUNT, K::Edit, "", { 99, 98, 22, 14 } },
     { IDC_BELL2_COUNT, K::Edit, "", { 99, 116, 22, 14 } },
     { IDC_BELL3_COUNT, K::Edit, "", { 99, 134, 22, 14 } },
-    { IDC_STATIC, K::Label, t::timesLabel, { 124, 101, 8, 8 } },
-    { IDC_STATIC, K::Label, t::timesLabel, { 124, 119, 8, 8 } },
-    { IDC_STATIC, K::Label, t::timesLabel, { 124, 137, 8, 8 } },
+    { IDC_STATIC, K::Label, t::timesLabel, { 124, 101, 8, 8 }, IDC_BELL1_COUNT },
+    { IDC_STATIC, K::Label, t::timesLabel, { 124, 119, 8, 8 }, IDC_BELL2_COUNT },
+    { IDC_STATIC, K::Label, t::timesLabel, { 124, 137, 8, 8 }, IDC_BELL3_COUNT },
 } };
 
 DialogUnits::DialogUnits(const QFont& font)
@@ -120,14 +120,19 @@ std::map<int, QWidget*> buildControls(
 {
     std::map<int, QWidget*> byId;
     std::vector<QWidget*> groupBoxes;
+    std::vector<std::pair<QLabel*, int>> buddies;
     for (const ControlTemplate& control : controls) {
         QWidget* widget = makeControl(parent, control);
         widget->setGeometry(units.toPixels(control.units));
         if (control.kind == K::GroupBox)
             groupBoxes.push_back(widget);
+        if (control.buddy != IDC_STATIC)
+            buddies.emplace_back(qobject_cast<QLabel*>(widget), control.buddy);
         if (control.id != IDC_STATIC)
             byId[control.id] = widget;
     }
+    for (const auto& [label, buddy] : buddies)
+        label->setBuddy(byId.at(buddy));
     // Group boxes are frames drawn behind their neighbours; they must not cover the buttons
     // inside them or take their clicks.
     for (QWidget* groupBox : groupBoxes)

@@ -41,13 +41,15 @@ enum class ControlKind {
     SortedList
 };
 
-// One control: its id, what it is, its text and its rectangle in dialog units.
+// One control: its id, what it is, its text and its rectangle in dialog units. A label may name
+// the control it describes as its buddy, which screen readers announce as labelled by it.
 struct ControlTemplate
 {
     int id;
     ControlKind kind;
     const char* text;
     QRect units;
+    int buddy = IDC_STATIC;
 };
 
 // The main window, in template order, which is also the tab order.
@@ -72,7 +74,8 @@ private:
 QFont dialogFont();
 
 // Turns a template into child widgets of parent, in template order, placed by the given units.
-// Icon controls show the window icon of parent. Returns the controls that have an id, by id.
+// Icon controls show the window icon of parent; labels get their buddies. Returns the controls
+// that have an id, by id.
 std::map<int, QWidget*> buildControls(
     QWidget* parent, std::span<const ControlTemplate> controls, const DialogUnits& units);
 

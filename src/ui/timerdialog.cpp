@@ -20,6 +20,7 @@
 #include "core/texts.h"
 #include "files/report.h"
 #include "files/settingsfile.h"
+#include "ui/accessiblenames.h"
 #include "ui/dialogtemplate.h"
 #include "ui/laplist.h"
 
@@ -80,6 +81,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
 
     const DialogUnits units(font());
     m_controls = buildControls(this, mainWindowTemplate, units);
+    nameControlsForScreenReaders(m_controls);
     setFixedSize(units.toPixels(mainWindowClientUnits));
 
     m_display = qobject_cast<QLineEdit*>(control(IDC_TIME_DISPLAY));
