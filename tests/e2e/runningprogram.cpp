@@ -10,20 +10,27 @@
 namespace zelvano {
 
 RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
-    const QString& workingFolder, const QString& homeFolder)
+    const QString& workingFolder, const QString& homeFolder, const QStringList& wrapper)
     : m_x(x)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     x.addTo(environment);
     if (sound)
         sound->addTo(environment);
+    else
+        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("HOME"), homeFolder);
     // A sanitizer build reports what system libraries keep until exit; those are not ours.
     environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral(ZELVANO_LSAN_OPTIONS));
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(workingFolder);
-    m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
+    if (wrapper.isEmpty()) {
+        m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
+    } else {
+        m_process.setProgram(wrapper.first());
+        m_process.setArguments(wrapper.mid(1) << QStringLiteral(ZELVANO_PROGRAM));
+    }
 }
 
 RunningProgram::~RunningProgram() { endProcess(m_process); }

@@ -1,4 +1,8 @@
 
+#include <functional>
+
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -102,6 +106,12 @@ private slots:
     void timerRunsOnUnderTheAboutBox();
     void unusableSettingsFilesGiveDefaults_data();
     void unusableSettingsFilesGiveDefaults();
+    void settingsFilesOfAnySizeKeepTheirTail_data();
+    void settingsFilesOfAnySizeKeepTheirTail();
+    void reportThatCannotBeWrittenIsReported_data();
+    void reportThatCannotBeWrittenIsReported();
+    void soundFaultsNeverSilenceOrHangTheProgram_data();
+    void soundFaultsNeverSilenceOrHangTheProgram();
 
 private:
     QString work(const QString& name = {}) const
@@ -113,7 +123,7 @@ private:
         return m_root->filePath(QStringLiteral("other/") + name);
     }
     // Starts the program, ending one started before; nothing when its window did not appear.
-    RunningProgram* launch();
+    RunningProgram* launch(const QStringList& wrapper = {});
     void startListening();
     std::vector<qint16> stopListening(int settleMs = 600);
 
@@ -129,6 +139,10 @@ private:
     }
     // Closes the box with the given title with Enter; false when it did not appear or stay shut.
     bool acknowledge(const QString& title);
+    // Presses Save and gives the chooser path; beforeAccepting runs just before the chooser's OK.
+    // False when no chooser appeared or it did not close.
+    bool chooseSaveFile(const RunningProgram& program, const QString& path,
+        const std::function<void()>& beforeAccepting = {});
     // Slide presses so far, then Save into path through the chooser; the report's laps.
     // One Slide press, then Save into the other folder: the cumulative seconds of that single
     // lap, or -1 when the report is not exactly one valid lap.
@@ -179,11 +193,11 @@ void TestEndToEnd::cleanup()
     m_root.reset();
 }
 
-RunningProgram* TestEndToEnd::launch()
+RunningProgram* TestEndToEnd::launch(const QStringList& wrapper)
 {
     m_program.reset();
     m_program = std::make_unique<RunningProgram>(
-        *m_x, m_sound.get(), work(), m_root->filePath(QStringLiteral("home")));
+        *m_x, m_sound.get(), work(), m_root->filePath(QStringLiteral("home")), wrapper);
     if (!m_program->start()) {
         qWarning("the main window did not appear; %s; %s; visible windows: %s",
             qPrintable(m_program->describeState()), qPrintable(m_x->describeState()),
@@ -224,25 +238,35 @@ bool TestEndToEnd::acknowledge(const QString& title)
     return false;
 }
 
-std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
-    const RunningProgram& program, const QString& path, QDateTime* savedAt)
+bool TestEndToEnd::chooseSaveFile(const RunningProgram& program, const QString& path,
+    const std::function<void()>& beforeAccepting)
 {
-    if (savedAt)
-        *savedAt = QDateTime::currentDateTime();
     if (!program.clickControl(IDC_SAVE))
-        return std::nullopt;
+        return false;
     const std::optional<QString> chooser = m_x->waitForWindow(chooserTitle);
     if (!chooser) {
         qWarning("no file chooser titled %s appeared", qPrintable(chooserTitle));
-        return std::nullopt;
+        return false;
     }
     m_x->keys(*chooser, { QStringLiteral("ctrl+a") });
     m_x->type(*chooser, path);
+    if (beforeAccepting)
+        beforeAccepting();
     // The first Return may only close the completer's popup.
     for (int attempt = 0; attempt < 3 && !m_x->windowsTitled(chooserTitle).isEmpty(); ++attempt) {
         m_x->keys(*chooser, { QStringLiteral("Return") });
         m_x->waitForNoWindow(chooserTitle, 1500);
     }
+    return m_x->windowsTitled(chooserTitle).isEmpty();
+}
+
+std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
+    const RunningProgram& program, const QString& path, QDateTime* savedAt)
+{
+    if (savedAt)
+        *savedAt = QDateTime::currentDateTime();
+    if (!chooseSaveFile(program, path))
+        return std::nullopt;
     QDeadlineTimer deadline(5000);
     while (!QFile::exists(path) && !deadline.hasExpired())
         QThread::msleep(50);
@@ -506,6 +530,10 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults_data()
     QTest::newRow("23 bytes") << "short";
     QTest::newRow("a folder") << "folder";
     QTest::newRow("locked by another process") << "locked";
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a symlink to /dev/full") << "devfull";
+    QTest::newRow("a dangling symlink") << "dangling";
+    QTest::newRow("on a full file system") << "full";
 }
 
 void TestEndToEnd::unusableSettingsFilesGiveDefaults()
@@ -514,10 +542,17 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults()
     const QString config = work(QStringLiteral("config.ini"));
     const QByteArray stored = settingsBytes({ 30, 40, 50, 4, 4, 4 });
     QProcess holder;
+    QStringList wrapper;
     if (kind == QLatin1String("short"))
         QVERIFY(writeFile(config, stored.left(23)));
     if (kind == QLatin1String("folder"))
         QVERIFY(QDir(work()).mkdir(QStringLiteral("config.ini")));
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(config).constData(), 0600), 0);
+    if (kind == QLatin1String("devfull"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), config));
+    if (kind == QLatin1String("dangling"))
+        QVERIFY(QFile::link(work(QStringLiteral("missing/config.ini")), config));
     if (kind == QLatin1String("locked")) {
         QVERIFY(writeFile(config, stored));
         // --no-fork: the process that holds the lock is the one ended below.
@@ -527,22 +562,165 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults()
         QVERIFY(holder.waitForStarted());
         QThread::msleep(200); // the lock is taken
     }
-    RunningProgram* program = launch();
+    if (kind == QLatin1String("full")) {
+        // A private mount namespace whose working folder is a tiny file system, filled up.
+        wrapper = QStringList { QStringLiteral("unshare"), QStringLiteral("--user"),
+            QStringLiteral("--map-root-user"), QStringLiteral("--mount"), QStringLiteral("sh"),
+            QStringLiteral("-c"),
+            QStringLiteral("mount -t tmpfs -o size=16k zelvano-full \"$1\" && cd \"$1\" && "
+                           "{ cat /dev/zero > filler 2>/dev/null; true; } && exec \"$2\""),
+            QStringLiteral("sh"), work() };
+    }
+    RunningProgram* program = launch(wrapper);
+    if (!program && kind == QLatin1String("full"))
+        QSKIP("cannot mount a private file system here");
     QVERIFY(program);
     // Confirming unchanged writes the values on show; where the file cannot be written yet, the
     // user is told, and once it can, the defaults land in it.
     QVERIFY(unlockSettings(*program));
     QVERIFY(confirmSettings(*program));
-    if (kind != QLatin1String("short")) {
-        QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QDir(work()).rmdir(QStringLiteral("config.ini")));
-        holder.kill();
-        holder.waitForFinished();
-        QVERIFY(unlockSettings(*program));
-        QVERIFY(confirmSettings(*program));
+    if (kind == QLatin1String("short")) {
+        QVERIFY2(fileBecomes(config, defaultSettings), qPrintable(readFile(config).toHex(' ')));
+        return;
     }
+    QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
+    if (kind == QLatin1String("full")) {
+        QVERIFY(program->keys({ QStringLiteral("Escape") }));
+        QVERIFY2(program->waitForExit(2000) == 0, qPrintable(program->describeState()));
+        return;
+    }
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(work()).rmdir(QStringLiteral("config.ini")));
+    else if (kind != QLatin1String("locked"))
+        QVERIFY(QFile::remove(config));
+    holder.kill();
+    holder.waitForFinished();
+    QVERIFY(unlockSettings(*program));
+    QVERIFY(confirmSettings(*program));
     QVERIFY2(fileBecomes(config, defaultSettings), qPrintable(readFile(config).toHex(' ')));
+}
+
+void TestEndToEnd::settingsFilesOfAnySizeKeepTheirTail_data()
+{
+    QTest::addColumn<int>("size");
+    for (const int size : { 0, 23, 24, 25, 30, 4096, 4097 })
+        QTest::newRow(qPrintable(QStringLiteral("%1 bytes").arg(size))) << size;
+}
+
+// What is read is shown: the stored values from 24 bytes on, the defaults below. A confirm
+// writes the first 24 bytes and leaves every byte after them as it was.
+void TestEndToEnd::settingsFilesOfAnySizeKeepTheirTail()
+{
+    QFETCH(int, size);
+    const QString config = work(QStringLiteral("config.ini"));
+    const QByteArray stored = settingsBytes({ 30, 40, 50, 4, 4, 4 });
+    QByteArray bytes = stored;
+    for (int i = 24; i < size; ++i)
+        bytes.append(static_cast<char>(i * 7 % 251));
+    bytes.truncate(size);
+    QVERIFY(writeFile(config, bytes));
+
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(unlockSettings(*program));
+    QVERIFY(confirmSettings(*program));
+    const QByteArray expected = size < 24 ? defaultSettings : stored + bytes.mid(24);
+    QVERIFY2(fileBecomes(config, expected), qPrintable(readFile(config).left(48).toHex(' ')));
+}
+
+void TestEndToEnd::reportThatCannotBeWrittenIsReported_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("/dev/full through a .txt symlink") << "devfull";
+    QTest::newRow("locked by another process") << "locked";
+    QTest::newRow("folder gone before the write") << "vanished";
+}
+
+// Each failed save says so in the save error box, leaves a file that is not ours untouched, and
+// the program goes on: the next save into a good folder works.
+void TestEndToEnd::reportThatCannotBeWrittenIsReported()
+{
+    QFETCH(QString, kind);
+    const QByteArray theirs("someone else's report\r\n");
+    QString target = other(QStringLiteral("full.txt"));
+    QProcess holder;
+    std::function<void()> beforeAccepting;
+    if (kind == QLatin1String("devfull"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), target));
+    if (kind == QLatin1String("locked")) {
+        target = other(QStringLiteral("locked.txt"));
+        QVERIFY(writeFile(target, theirs));
+        holder.start(QStringLiteral("flock"),
+            { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), target,
+                QStringLiteral("sleep"), QStringLiteral("60") });
+        QVERIFY(holder.waitForStarted());
+        QThread::msleep(200); // the lock is taken
+    }
+    if (kind == QLatin1String("vanished")) {
+        QVERIFY(QDir(other()).mkdir(QStringLiteral("gone")));
+        target = other(QStringLiteral("gone/report.txt"));
+        beforeAccepting = [this] { QVERIFY(QDir(other()).rmdir(QStringLiteral("gone"))); };
+    }
+
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(program->clickControl(IDC_SLIDE));
+    QVERIFY(chooseSaveFile(*program, target, beforeAccepting));
+    QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
+    if (kind == QLatin1String("locked"))
+        QCOMPARE(readFile(target), theirs);
+    if (kind == QLatin1String("vanished"))
+        QVERIFY(!QDir(other(QStringLiteral("gone"))).exists());
+    const std::optional<std::vector<Lap>> laps = saveReport(*program, other(QStringLiteral("after.txt")));
+    QVERIFY(laps && laps->size() == 1);
+    holder.kill();
+    holder.waitForFinished();
+}
+
+void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("no sound server at start") << "no server";
+    QTest::newRow("sound server killed and started again") << "restart";
+    QTest::newRow("ring.wav is a FIFO") << "fifo";
+    QTest::newRow("closed while a ring plays") << "close while ringing";
+}
+
+// Whatever happens to the sound, the window closes and the process ends within 2 seconds, and
+// every ring is heard while a sound server is there.
+void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram()
+{
+    QFETCH(QString, fault);
+    if (fault == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(work(QStringLiteral("ring.wav"))).constData(), 0600), 0);
+    if (fault == QLatin1String("close while ringing"))
+        QVERIFY(writeToneWav(work(QStringLiteral("ring.wav")), 1500.0, 3000));
+    if (fault != QLatin1String("no server"))
+        startListening();
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(program->clickControl(IDC_TEST));
+    int ringingMs = 1200; // the three rings of Test still to come when the window is closed
+    if (fault == QLatin1String("restart")) {
+        QThread::msleep(1300);
+        QCOMPARE(findOnsets(stopListening(), PulseSink::sampleRate).size(), std::size_t { 3 });
+        m_sound->killServer();
+        QVERIFY(program->clickControl(IDC_TEST)); // rings for nobody
+        QThread::msleep(1300);
+        QVERIFY2(m_sound->restartServer(), qPrintable(m_sound->errorString()));
+        QVERIFY(m_sound->startRecording());
+        QVERIFY(program->clickControl(IDC_TEST));
+    }
+    if (fault != QLatin1String("close while ringing")) {
+        QThread::msleep(1300);
+        ringingMs = 0;
+        if (m_sound) {
+            const std::vector<double> onsets = findOnsets(stopListening(), PulseSink::sampleRate);
+            QVERIFY2(onsets.size() == 3, qPrintable(describeOnsets(onsets)));
+        }
+    }
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(program->waitForExit(2000 + ringingMs) == 0, qPrintable(program->describeState()));
 }
 
 QTEST_APPLESS_MAIN(TestEndToEnd)
