@@ -69,6 +69,17 @@ bool RunningProgram::clickControl(int id) const
     return centre && m_x.click(*centre);
 }
 
+bool RunningProgram::clickControlRepeatedly(int id, int times) const
+{
+    const std::optional<QPoint> centre = controlCentre(id);
+    return centre
+        && m_x.xdotool({ QStringLiteral("mousemove"), QString::number(centre->x()),
+                           QString::number(centre->y()), QStringLiteral("click"),
+                           QStringLiteral("--repeat"), QString::number(times),
+                           QStringLiteral("--delay"), QStringLiteral("1"), QStringLiteral("1") },
+            times * 20 + 5000);
+}
+
 bool RunningProgram::rightClickBackground() const
 {
     const std::optional<QRect> frame = m_x.geometry(m_window);

@@ -32,6 +32,8 @@ public:
     // Clicks the centre of a control of the main window, found from its dialog-unit rectangle
     // scaled to the window's real size.
     bool clickControl(int id) const;
+    // Clicks it times times in a row, a millisecond apart, as fast as a user never could.
+    bool clickControlRepeatedly(int id, int times) const;
     // Right-clicks the window's background.
     bool rightClickBackground() const;
     // Presses keys in the main window.

@@ -1,5 +1,7 @@
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 #include <sys/stat.h>
 
@@ -8,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -78,6 +81,19 @@ bool fileBecomes(const QString& path, const QByteArray& expected, int timeoutMs 
     return readFile(path) == expected;
 }
 
+// Holds an exclusive flock on path in another process until that process is ended.
+bool lockInAnotherProcess(QProcess& holder, const QString& path)
+{
+    // --no-fork: the process that holds the lock is the one the caller ends.
+    holder.start(QStringLiteral("flock"),
+        { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), path, QStringLiteral("sleep"),
+            QStringLiteral("60") });
+    if (!holder.waitForStarted())
+        return false;
+    QThread::msleep(200); // the lock is taken
+    return true;
+}
+
 struct Lap
 {
     int lapSeconds;
@@ -112,6 +128,8 @@ private slots:
     void reportThatCannotBeWrittenIsReported();
     void soundFaultsNeverSilenceOrHangTheProgram_data();
     void soundFaultsNeverSilenceOrHangTheProgram();
+    void thousandRingsLeaveNothingBehind();
+    void tenThousandSlidesAreSavedInFull();
 
 private:
     QString work(const QString& name = {}) const
@@ -555,12 +573,7 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults()
         QVERIFY(QFile::link(work(QStringLiteral("missing/config.ini")), config));
     if (kind == QLatin1String("locked")) {
         QVERIFY(writeFile(config, stored));
-        // --no-fork: the process that holds the lock is the one ended below.
-        holder.start(QStringLiteral("flock"),
-            { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), config,
-                QStringLiteral("sleep"), QStringLiteral("60") });
-        QVERIFY(holder.waitForStarted());
-        QThread::msleep(200); // the lock is taken
+        QVERIFY(lockInAnotherProcess(holder, config));
     }
     if (kind == QLatin1String("full")) {
         // A private mount namespace whose working folder is a tiny file system, filled up.
@@ -650,11 +663,7 @@ void TestEndToEnd::reportThatCannotBeWrittenIsReported()
     if (kind == QLatin1String("locked")) {
         target = other(QStringLiteral("locked.txt"));
         QVERIFY(writeFile(target, theirs));
-        holder.start(QStringLiteral("flock"),
-            { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), target,
-                QStringLiteral("sleep"), QStringLiteral("60") });
-        QVERIFY(holder.waitForStarted());
-        QThread::msleep(200); // the lock is taken
+        QVERIFY(lockInAnotherProcess(holder, target));
     }
     if (kind == QLatin1String("vanished")) {
         QVERIFY(QDir(other()).mkdir(QStringLiteral("gone")));
@@ -721,6 +730,107 @@ void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram()
     }
     QVERIFY(program->keys({ QStringLiteral("Escape") }));
     QVERIFY2(program->waitForExit(2000 + ringingMs) == 0, qPrintable(program->describeState()));
+}
+
+namespace {
+
+// What a running process holds, from /proc.
+struct Footprint
+{
+    qint64 rssKiB = -1;
+    int threads = -1;
+    int descriptors = -1;
+};
+
+Footprint footprintOf(qint64 pid)
+{
+    Footprint footprint;
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    for (const QByteArray& line : readFile(proc + QStringLiteral("status")).split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            footprint.rssKiB = line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith("Threads:"))
+            footprint.threads = line.mid(8).trimmed().toInt();
+    }
+    footprint.descriptors = static_cast<int>(
+        QDir(proc + QStringLiteral("fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+    return footprint;
+}
+
+QString describe(const Footprint& footprint)
+{
+    return QStringLiteral("RSS %1 KiB, %2 threads, %3 descriptors")
+        .arg(footprint.rssKiB)
+        .arg(footprint.threads)
+        .arg(footprint.descriptors);
+}
+
+} // namespace
+
+// Test pressed again and again through the real player: every ring is heard, and the program
+// holds no more memory, threads or descriptors at the end than after the first few.
+void TestEndToEnd::thousandRingsLeaveNothingBehind()
+{
+    constexpr int presses = 334; // three rings each
+    constexpr int warmUpPresses = 10;
+    // Freed memory is reused at once instead of sitting in the sanitizer's quarantine, which
+    // would look like growth.
+    qputenv("ASAN_OPTIONS", "quarantine_size_mb=0:thread_local_quarantine_size_kb=0");
+    startListening();
+    RunningProgram* program = launch();
+    qunsetenv("ASAN_OPTIONS");
+    QVERIFY(program);
+    QElapsedTimer wall;
+    wall.start();
+    Footprint before;
+    for (int press = 0; press < presses; ++press) {
+        QVERIFY(program->clickControl(IDC_TEST));
+        QThread::msleep(1250);
+        if (press + 1 == warmUpPresses)
+            before = footprintOf(program->processId());
+    }
+    const Footprint after = footprintOf(program->processId());
+    const std::vector<double> onsets = findOnsets(stopListening(), PulseSink::sampleRate);
+    qInfo("%d rings in %lld s; after %d rings: %s; at the end: %s", presses * 3,
+        wall.elapsed() / 1000, warmUpPresses * 3, qPrintable(describe(before)),
+        qPrintable(describe(after)));
+    QCOMPARE(onsets.size(), std::size_t { presses * 3 });
+    QVERIFY2(after.rssKiB - before.rssKiB < 4096, qPrintable(describe(after)));
+    QCOMPARE(after.threads, before.threads);
+    QCOMPARE(after.descriptors, before.descriptors);
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(program->waitForExit(2000) == 0, qPrintable(program->describeState()));
+}
+
+// Ten thousand slides, saved at 1,000, 5,000 and 10,000: each report holds every slide once, in
+// the list's order, and how long each save takes is printed.
+void TestEndToEnd::tenThousandSlidesAreSavedInFull()
+{
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    int slides = 0;
+    for (const int total : { 1000, 5000, 10000 }) {
+        QVERIFY(program->clickControlRepeatedly(IDC_SLIDE, total - slides));
+        slides = total;
+        const QString path = other(QStringLiteral("slides-%1.txt").arg(total));
+        QElapsedTimer save;
+        save.start();
+        const std::optional<std::vector<Lap>> laps = saveReport(*program, path);
+        const qint64 savedMs = save.elapsed();
+        QVERIFY(laps);
+        QCOMPARE(laps->size(), std::size_t(total));
+        const QStringList lines
+            = decodeCp932(readFile(path)).value_or(QString()).split(QStringLiteral("\r\n")).mid(2, total);
+        QVERIFY(std::is_sorted(lines.begin(), lines.end()));
+        std::set<int> numbers;
+        for (const QString& line : lines)
+            numbers.insert(line.mid(6, line.indexOf(u']') - 6).toInt());
+        QCOMPARE(numbers.size(), std::size_t(total));
+        QCOMPARE(*numbers.begin(), 1);
+        QCOMPARE(*numbers.rbegin(), total);
+        qInfo("%d slides: saved in %lld ms (Save pressed to report complete, chooser included), "
+              "%lld bytes", total, savedMs, QFileInfo(path).size());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestEndToEnd)
