@@ -22,8 +22,7 @@ namespace {
     constexpr auto streamOpenTimeout = 500ms;
     // Past the end of the sound, for the server to play out what it holds.
     constexpr auto drainAllowance = 2000ms;
-    // How far ahead of the speaker the stream keeps its samples: short, so a sound starts soon
-    // after it is asked for.
+    // The latency asked of the server: short, so a sound starts soon after it is asked for.
     constexpr pa_usec_t targetLatencyUs = 40'000;
 
     pa_sample_format_t sampleFormat(SampleFormat format)
@@ -124,9 +123,9 @@ void PulseOutput::onStreamState(pa_stream* stream, void* self)
     }
 }
 
-void PulseOutput::onStreamWritable(pa_stream*, std::size_t bytes, void* self)
+void PulseOutput::onStreamWritable(pa_stream*, std::size_t, void* self)
 {
-    static_cast<PulseOutput*>(self)->writeSamples(bytes);
+    static_cast<PulseOutput*>(self)->writeSamples();
 }
 
 void PulseOutput::onStreamDrained(pa_stream*, int, void* self)
@@ -176,21 +175,18 @@ void PulseOutput::start(const Request& request)
     m_streamDeadline = Clock::now() + streamOpenTimeout;
 }
 
-void PulseOutput::writeSamples(std::size_t bytes)
+void PulseOutput::writeSamples()
 {
     if (!m_stream || m_drain)
         return;
+    // All of it at once, whatever the server asked for: the server holds up to 4 MiB per stream,
+    // more than any sound read, so a ring never runs dry while this thread is slow to wake.
     const std::string& samples = m_playing.sound->samples;
-    const std::size_t count = std::min(bytes, samples.size() - m_written);
-    if (count > 0
-        && pa_stream_write(m_stream, samples.data() + m_written, count, nullptr, 0, PA_SEEK_RELATIVE)
-            < 0) {
+    if (pa_stream_write(m_stream, samples.data(), samples.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0) {
         m_streamFailed = true;
         return;
     }
-    m_written += count;
-    if (m_written == samples.size())
-        m_drain = pa_stream_drain(m_stream, &PulseOutput::onStreamDrained, this);
+    m_drain = pa_stream_drain(m_stream, &PulseOutput::onStreamDrained, this);
 }
 
 void PulseOutput::handleEvents()
@@ -249,7 +245,6 @@ void PulseOutput::endStream()
     m_streamBecameReady = false;
     m_streamFailed = false;
     m_streamDrained = false;
-    m_written = 0;
     m_started = false;
     m_playing = {};
     if (m_drain) {

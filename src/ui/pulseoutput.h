@@ -50,7 +50,7 @@ private:
     static void onStreamDrained(pa_stream* stream, int success, void* self);
 
     void start(const Request& request);
-    void writeSamples(std::size_t bytes);
+    void writeSamples();
     void handleEvents();
     void dropContext();
     void endStream();
@@ -64,7 +64,6 @@ private:
 
     pa_stream* m_stream = nullptr;
     Request m_playing;
-    std::size_t m_written = 0;
     bool m_started = false;
     pa_operation* m_drain = nullptr; // once every sample is written
     Clock::time_point m_streamDeadline;
