@@ -24,9 +24,9 @@ std::int32_t modelValue(std::string_view text)
         value = (value * 10 + static_cast<std::uint64_t>(text[at] - '0')) % modulus;
     if (negative)
         value = (modulus - value) % modulus;
-    return static_cast<std::int32_t>(
-        value >= modulus / 2 ? static_cast<std::int64_t>(value) - static_cast<std::int64_t>(modulus)
-                             : static_cast<std::int64_t>(value));
+    return static_cast<std::int32_t>(value >= modulus / 2
+            ? static_cast<std::int64_t>(value) - static_cast<std::int64_t>(modulus)
+            : static_cast<std::int64_t>(value));
 }
 
 } // namespace

@@ -29,7 +29,8 @@ std::optional<std::u32string> codePoints(const std::string& utf8)
 
 bool inReportRepertoire(char32_t point)
 {
-    return point < 0x80 || std::u32string_view(U"\u3000月積日年発表累").find(point) != std::u32string_view::npos;
+    return point < 0x80
+        || std::u32string_view(U"\u3000月積日年発表累").find(point) != std::u32string_view::npos;
 }
 
 } // namespace

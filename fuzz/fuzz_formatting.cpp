@@ -2,9 +2,8 @@
 // a buffer far larger than any of them, and the lap mark moves to the elapsed time.
 #include <cstdint>
 #include <cstdio>
-#include <string>
-
 #include <fuzzer/FuzzedDataProvider.h>
+#include <string>
 
 #include "clock/laplog.h"
 #include "clock/presentationtimer.h"

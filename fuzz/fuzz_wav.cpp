@@ -3,10 +3,9 @@
 // smaller limit gives the first frames of the same sound.
 #include <cstdint>
 #include <cstring>
-#include <string_view>
-
 #include <pulse/channelmap.h>
 #include <pulse/sample.h>
+#include <string_view>
 
 #include "files/wavfile.h"
 #include "fuzzcheck.h"
@@ -62,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(limited.has_value() == (sound->bytesPerFrame() <= smallLimit));
     if (limited)
         FUZZ_CHECK(samples.compare(0, limited->samples.size(), limited->samples) == 0
-            && limited->samples.size() == std::min(samples.size(), smallLimit / sound->bytesPerFrame() * sound->bytesPerFrame()));
+            && limited->samples.size()
+                == std::min(
+                    samples.size(), smallLimit / sound->bytesPerFrame() * sound->bytesPerFrame()));
     return 0;
 }

@@ -86,7 +86,8 @@ namespace {
     {
         const std::size_t frame = sound.bytesPerFrame();
         const std::uint64_t present = std::min<std::uint64_t>(declaredSize, fileSize - offset);
-        std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(present, maxSampleBytes));
+        std::size_t wanted
+            = static_cast<std::size_t>(std::min<std::uint64_t>(present, maxSampleBytes));
         wanted -= wanted % frame;
         if (wanted == 0)
             return std::nullopt;
@@ -146,7 +147,8 @@ std::optional<PcmSound> decodeWav(
     std::uint64_t offset = sizeof riff;
     for (int chunk = 0; chunk < maxChunks; ++chunk) {
         char header[8];
-        if (fileSize - offset < sizeof header || !readExactly(readAt, offset, header, sizeof header))
+        if (fileSize - offset < sizeof header
+            || !readExactly(readAt, offset, header, sizeof header))
             return std::nullopt;
         const std::uint32_t size = read32(header + 4);
         const std::uint64_t body = offset + sizeof header;
@@ -172,11 +174,12 @@ std::optional<PcmSound> decodeWav(
 
 std::optional<PcmSound> decodeWav(std::string_view bytes, std::size_t maxSampleBytes)
 {
-    const ReadAt readAt
-        = [bytes](std::uint64_t offset, char* buffer, std::size_t size) -> std::optional<std::size_t> {
+    const ReadAt readAt = [bytes](std::uint64_t offset, char* buffer,
+                              std::size_t size) -> std::optional<std::size_t> {
         if (offset >= bytes.size())
             return 0;
-        const std::size_t count = std::min<std::size_t>(size, bytes.size() - static_cast<std::size_t>(offset));
+        const std::size_t count
+            = std::min<std::size_t>(size, bytes.size() - static_cast<std::size_t>(offset));
         std::memcpy(buffer, bytes.data() + offset, count);
         return count;
     };

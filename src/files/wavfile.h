@@ -34,8 +34,8 @@ inline constexpr std::uint32_t maxWavSampleRate = 192000;
 inline constexpr std::size_t maxWavSampleBytes = std::size_t { 2 } * 1024 * 1024;
 
 // Reads up to size bytes at offset; fewer at the end of the file, nothing on a read error.
-using ReadAt
-    = std::function<std::optional<std::size_t>(std::uint64_t offset, char* buffer, std::size_t size)>;
+using ReadAt = std::function<std::optional<std::size_t>(
+    std::uint64_t offset, char* buffer, std::size_t size)>;
 
 // Decodes a RIFF WAVE file of PCM (8, 16, 24 or 32 bits) or 32-bit float samples, plain or in
 // the extensible format, 1 to 8 channels at 8 to 192 kHz. Chunks before "data" are stepped over

@@ -1,12 +1,11 @@
 #include "ui/pulseoutput.h"
 
 #include <algorithm>
-#include <utility>
-
 #include <pulse/context.h>
 #include <pulse/mainloop.h>
 #include <pulse/operation.h>
 #include <pulse/stream.h>
+#include <utility>
 
 #include "files/wavfile.h"
 
@@ -66,7 +65,8 @@ void PulseOutput::connect()
     m_connectDeadline = Clock::now() + connectTimeout;
 }
 
-void PulseOutput::play(std::shared_ptr<const PcmSound> sound, std::shared_ptr<const PcmSound> fallback)
+void PulseOutput::play(
+    std::shared_ptr<const PcmSound> sound, std::shared_ptr<const PcmSound> fallback)
 {
     const Request request { std::move(sound), std::move(fallback) };
     connect();
@@ -82,8 +82,8 @@ void PulseOutput::waitForEvents()
 {
     int timeoutUs = -1;
     if (const std::optional<Clock::time_point> deadline = nearestDeadline()) {
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-            *deadline - Clock::now());
+        const auto left
+            = std::chrono::duration_cast<std::chrono::microseconds>(*deadline - Clock::now());
         timeoutUs = static_cast<int>(std::max<std::chrono::microseconds::rep>(0, left.count()));
     }
     if (pa_mainloop_prepare(m_loop, timeoutUs) >= 0 && pa_mainloop_poll(m_loop) >= 0)
@@ -136,25 +136,25 @@ void PulseOutput::onStreamDrained(pa_stream*, int, void* self)
 void PulseOutput::start(const Request& request)
 {
     endStream();
-    const PcmSound& sound = *request.sound;
+    if (openStream(*request.sound))
+        m_playing = request;
+    else if (request.fallback && openStream(*request.fallback))
+        m_playing = { request.fallback, nullptr };
+}
+
+bool PulseOutput::openStream(const PcmSound& sound)
+{
     pa_sample_spec spec {};
     spec.format = sampleFormat(sound.format);
     spec.rate = sound.sampleRate;
     spec.channels = static_cast<std::uint8_t>(sound.channels);
     pa_channel_map channels {};
     if (!pa_sample_spec_valid(&spec)
-        || !pa_channel_map_init_extend(&channels, spec.channels, PA_CHANNEL_MAP_WAVEEX)) {
-        if (request.fallback)
-            start({ request.fallback, nullptr });
-        return;
-    }
+        || !pa_channel_map_init_extend(&channels, spec.channels, PA_CHANNEL_MAP_WAVEEX))
+        return false;
     m_stream = pa_stream_new(m_context, "bell", &spec, &channels);
-    if (!m_stream) {
-        if (request.fallback)
-            start({ request.fallback, nullptr });
-        return;
-    }
-    m_playing = request;
+    if (!m_stream)
+        return false;
     pa_stream_set_state_callback(m_stream, &PulseOutput::onStreamState, this);
     pa_stream_set_write_callback(m_stream, &PulseOutput::onStreamWritable, this);
 
@@ -162,30 +162,33 @@ void PulseOutput::start(const Request& request)
     buffer.maxlength = static_cast<std::uint32_t>(-1);
     buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetLatencyUs, &spec));
     // A sound shorter than the target would otherwise wait for bytes that never come.
-    buffer.prebuf = static_cast<std::uint32_t>(std::min<std::size_t>(buffer.tlength, sound.samples.size()));
+    buffer.prebuf
+        = static_cast<std::uint32_t>(std::min<std::size_t>(buffer.tlength, sound.samples.size()));
     buffer.minreq = static_cast<std::uint32_t>(-1);
     buffer.fragsize = static_cast<std::uint32_t>(-1);
-    if (pa_stream_connect_playback(m_stream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr)
+    if (pa_stream_connect_playback(
+            m_stream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr)
         < 0) {
         endStream();
-        if (request.fallback)
-            start({ request.fallback, nullptr });
-        return;
+        return false;
     }
     m_streamDeadline = Clock::now() + streamOpenTimeout;
+    return true;
 }
 
 void PulseOutput::writeSamples()
 {
-    if (!m_stream || m_drain)
+    if (!m_stream || m_allWritten)
         return;
     // All of it at once, whatever the server asked for: the server holds up to 4 MiB per stream,
     // more than any sound read, so a ring never runs dry while this thread is slow to wake.
     const std::string& samples = m_playing.sound->samples;
-    if (pa_stream_write(m_stream, samples.data(), samples.size(), nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+    if (pa_stream_write(m_stream, samples.data(), samples.size(), nullptr, 0, PA_SEEK_RELATIVE)
+        < 0) {
         m_streamFailed = true;
         return;
     }
+    m_allWritten = true;
     m_drain = pa_stream_drain(m_stream, &PulseOutput::onStreamDrained, this);
 }
 
@@ -246,6 +249,7 @@ void PulseOutput::endStream()
     m_streamFailed = false;
     m_streamDrained = false;
     m_started = false;
+    m_allWritten = false;
     m_playing = {};
     if (m_drain) {
         // Its callback must not reach the next stream.

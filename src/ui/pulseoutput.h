@@ -50,6 +50,8 @@ private:
     static void onStreamDrained(pa_stream* stream, int success, void* self);
 
     void start(const Request& request);
+    // Opens a stream for sound; false, with no stream, when the server cannot take it.
+    bool openStream(const PcmSound& sound);
     void writeSamples();
     void handleEvents();
     void dropContext();
@@ -65,6 +67,7 @@ private:
     pa_stream* m_stream = nullptr;
     Request m_playing;
     bool m_started = false;
+    bool m_allWritten = false;
     pa_operation* m_drain = nullptr; // once every sample is written
     Clock::time_point m_streamDeadline;
 

@@ -56,8 +56,8 @@ namespace {
         if (!resource.open(QIODevice::ReadOnly))
             return nullptr;
         const QByteArray bytes = resource.readAll();
-        std::optional<PcmSound> sound
-            = decodeWav(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        std::optional<PcmSound> sound = decodeWav(
+            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         return sound ? std::make_shared<const PcmSound>(std::move(*sound)) : nullptr;
     }
 
@@ -83,7 +83,9 @@ std::shared_ptr<const PcmSound> RingSounds::file(const std::string& path)
 {
     // O_NONBLOCK: a FIFO named like the sound must not hold the sound thread.
     const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return nullptr;
     const Version version { path, status.st_dev, status.st_ino, status.st_size, status.st_mtim,

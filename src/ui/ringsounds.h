@@ -3,7 +3,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-
 #include <sys/types.h>
 
 namespace zelvano {

@@ -4,10 +4,9 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
-#include <string>
-
 #include <pthread.h>
 #include <pulse/mainloop.h>
+#include <string>
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +41,8 @@ struct SoundPlayer::Shared
     pa_mainloop* const loop;
     std::mutex mutex;
     std::condition_variable finishedChanged;
-    std::optional<std::string> request; // the latest path asked for: an earlier one would be cut off at once
+    std::optional<std::string>
+        request; // the latest path asked for: an earlier one would be cut off at once
     bool quit = false;
     bool finished = false;
 };

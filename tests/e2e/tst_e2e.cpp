@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <functional>
 #include <set>
-
 #include <sys/stat.h>
 
 #include <QDateTime>
@@ -680,7 +679,8 @@ void TestEndToEnd::reportThatCannotBeWrittenIsReported()
         QCOMPARE(readFile(target), theirs);
     if (kind == QLatin1String("vanished"))
         QVERIFY(!QDir(other(QStringLiteral("gone"))).exists());
-    const std::optional<std::vector<Lap>> laps = saveReport(*program, other(QStringLiteral("after.txt")));
+    const std::optional<std::vector<Lap>> laps
+        = saveReport(*program, other(QStringLiteral("after.txt")));
     QVERIFY(laps && laps->size() == 1);
     holder.kill();
     holder.waitForFinished();
@@ -701,7 +701,8 @@ void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram()
 {
     QFETCH(QString, fault);
     if (fault == QLatin1String("fifo"))
-        QCOMPARE(::mkfifo(QFile::encodeName(work(QStringLiteral("ring.wav"))).constData(), 0600), 0);
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(work(QStringLiteral("ring.wav"))).constData(), 0600), 0);
     if (fault == QLatin1String("close while ringing"))
         QVERIFY(writeToneWav(work(QStringLiteral("ring.wav")), 1500.0, 3000));
     if (fault != QLatin1String("no server"))
@@ -752,8 +753,9 @@ Footprint footprintOf(qint64 pid)
         if (line.startsWith("Threads:"))
             footprint.threads = line.mid(8).trimmed().toInt();
     }
-    footprint.descriptors = static_cast<int>(
-        QDir(proc + QStringLiteral("fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+    footprint.descriptors = static_cast<int>(QDir(proc + QStringLiteral("fd"))
+                                                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                                                 .size());
     return footprint;
 }
 
@@ -796,8 +798,9 @@ void TestEndToEnd::thousandRingsLeaveNothingBehind()
         qPrintable(describe(after)));
     QCOMPARE(onsets.size(), std::size_t { presses * 3 });
     QVERIFY2(after.rssKiB - before.rssKiB < 4096, qPrintable(describe(after)));
-    QCOMPARE(after.threads, before.threads);
-    QCOMPARE(after.descriptors, before.descriptors);
+    // Qt's idle pool threads may end meanwhile; nothing may be added.
+    QVERIFY2(after.threads <= before.threads, qPrintable(describe(after)));
+    QVERIFY2(after.descriptors <= before.descriptors, qPrintable(describe(after)));
     QVERIFY(program->keys({ QStringLiteral("Escape") }));
     QVERIFY2(program->waitForExit(2000) == 0, qPrintable(program->describeState()));
 }
@@ -819,8 +822,10 @@ void TestEndToEnd::tenThousandSlidesAreSavedInFull()
         const qint64 savedMs = save.elapsed();
         QVERIFY(laps);
         QCOMPARE(laps->size(), std::size_t(total));
-        const QStringList lines
-            = decodeCp932(readFile(path)).value_or(QString()).split(QStringLiteral("\r\n")).mid(2, total);
+        const QStringList lines = decodeCp932(readFile(path))
+                                      .value_or(QString())
+                                      .split(QStringLiteral("\r\n"))
+                                      .mid(2, total);
         QVERIFY(std::is_sorted(lines.begin(), lines.end()));
         std::set<int> numbers;
         for (const QString& line : lines)
@@ -829,7 +834,8 @@ void TestEndToEnd::tenThousandSlidesAreSavedInFull()
         QCOMPARE(*numbers.begin(), 1);
         QCOMPARE(*numbers.rbegin(), total);
         qInfo("%d slides: saved in %lld ms (Save pressed to report complete, chooser included), "
-              "%lld bytes", total, savedMs, QFileInfo(path).size());
+              "%lld bytes",
+            total, savedMs, QFileInfo(path).size());
     }
 }
 

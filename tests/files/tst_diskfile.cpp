@@ -146,7 +146,8 @@ void TestDiskFile::onlyRegularFilesOpenAndNothingWaits()
         QVERIFY(QDir(m_dir.path()).mkdir("special"));
     else
         QVERIFY(QFile::link(kind, QString::fromStdString(file)));
-    for (const OpenMode mode : { OpenMode::ReadCreate, OpenMode::WriteKeep, OpenMode::WriteTruncate })
+    for (const OpenMode mode :
+        { OpenMode::ReadCreate, OpenMode::WriteKeep, OpenMode::WriteTruncate })
         QVERIFY2(!openDiskFile(file, mode), std::to_string(static_cast<int>(mode)).c_str());
 }
 

@@ -88,11 +88,12 @@ void TestWavFile::acceptsPlayableSoundsOnly_data()
     row("8-bit stereo", Wav { .channels = 2, .bits = 8 }, int(SampleFormat::UnsignedInt8), 400);
     row("24-bit, 96 kHz", Wav { .rate = 96000, .bits = 24, .samples = std::string(401, 'x') },
         int(SampleFormat::SignedInt24), 399);
-    row("32-bit float, extensible", Wav { .bits = 32, .subFormat = 3 }, int(SampleFormat::Float32), 400);
+    row("32-bit float, extensible", Wav { .bits = 32, .subFormat = 3 }, int(SampleFormat::Float32),
+        400);
     row("odd-sized chunk and its padding", Wav { .before = std::string("LIST\x03\0\0\0abc\0", 12) },
         s16, 400);
-    row("data longer than the file", Wav { .samples = std::string(401, 'x'), .declaredData = 100000 },
-        s16, 400);
+    row("data longer than the file",
+        Wav { .samples = std::string(401, 'x'), .declaredData = 100000 }, s16, 400);
     row("extensible of an unknown kind", Wav { .subFormat = 2 }, -1, 0);
     row("ADPCM", Wav { .tag = 2, .bits = 4 }, -1, 0);
     row("64-bit float", Wav { .tag = 3, .bits = 64 }, -1, 0);
@@ -106,8 +107,10 @@ void TestWavFile::acceptsPlayableSoundsOnly_data()
 
     std::string bigEndian = Wav {}.bytes();
     bigEndian.replace(0, 4, "RIFX");
-    QTest::newRow("big-endian") << QByteArray(bigEndian.data(), qsizetype(bigEndian.size())) << -1 << 0;
-    QTest::newRow("data before fmt") << QByteArray("RIFF\x10\0\0\0WAVEdata\x02\0\0\0ab", 22) << -1 << 0;
+    QTest::newRow("big-endian") << QByteArray(bigEndian.data(), qsizetype(bigEndian.size())) << -1
+                                << 0;
+    QTest::newRow("data before fmt")
+        << QByteArray("RIFF\x10\0\0\0WAVEdata\x02\0\0\0ab", 22) << -1 << 0;
     QTest::newRow("nothing but RIFF") << QByteArray("RIFF") << -1 << 0;
 }
 
@@ -134,9 +137,8 @@ void TestWavFile::readsNoMoreThanTheLimit()
     std::size_t asked = 0;
     const ReadAt readAt = [&](std::uint64_t offset, char* buffer, std::size_t size) {
         asked += size;
-        const std::size_t fromHeader = offset < header.size()
-            ? std::min(size, header.size() - std::size_t(offset))
-            : 0;
+        const std::size_t fromHeader
+            = offset < header.size() ? std::min(size, header.size() - std::size_t(offset)) : 0;
         std::memcpy(buffer, header.data() + offset, fromHeader);
         std::memset(buffer + fromHeader, 0, size - fromHeader);
         return std::optional<std::size_t>(size);

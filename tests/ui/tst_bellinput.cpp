@@ -73,7 +73,8 @@ void TestBellInput::pastedTextIsReadByTheRule()
 
     if (expected == 0) {
         QVERIFY(refused);
-        QVERIFY(!platform.files.count(settingsFileName) || platform.files[settingsFileName].empty());
+        QVERIFY(
+            !platform.files.count(settingsFileName) || platform.files[settingsFileName].empty());
     } else {
         QVERIFY(!refused);
         const std::optional<BellSettings> saved = decodeSettings(platform.files[settingsFileName]);

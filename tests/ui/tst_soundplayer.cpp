@@ -1,5 +1,4 @@
 #include <memory>
-
 #include <sys/stat.h>
 
 #include <QDir>
@@ -52,7 +51,8 @@ QString wrongTones(const std::vector<qint16>& samples, const std::vector<double>
 {
     const double all[] = { bellFrequency, ringFrequency, otherFrequency };
     for (std::size_t i = 0; i < onsets.size() && i < expected.size(); ++i) {
-        const double heard = toneAmplitude(samples, PulseSink::sampleRate, onsets[i] + 10.0, 60.0, expected[i]);
+        const double heard
+            = toneAmplitude(samples, PulseSink::sampleRate, onsets[i] + 10.0, 60.0, expected[i]);
         for (const double other : all) {
             if (other == expected[i])
                 continue;
@@ -172,7 +172,8 @@ void TestSoundPlayer::eachRequestStrikesOnTimeWhileTheCallerSleeps()
 
 void TestSoundPlayer::playsRingFileOrElseTheBuiltInBell_data()
 {
-    QTest::addColumn<QString>("kind"); // "bytes" (ringFile written as is), "none", "folder", "fifo", "huge"
+    QTest::addColumn<QString>(
+        "kind"); // "bytes" (ringFile written as is), "none", "folder", "fifo", "huge"
     QTest::addColumn<QByteArray>("ringFile");
     QTest::addColumn<double>("expected");
 
@@ -190,8 +191,8 @@ void TestSoundPlayer::playsRingFileOrElseTheBuiltInBell_data()
                            << ringFrequency;
     QTest::newRow("stereo") << bytes << struckToneWav(ringFrequency, 600, { 16, 2, 44100 })
                             << ringFrequency;
-    QTest::newRow("96 kHz stereo") << bytes << struckToneWav(ringFrequency, 600, { 16, 2, 96000 })
-                                   << ringFrequency;
+    QTest::newRow("96 kHz stereo")
+        << bytes << struckToneWav(ringFrequency, 600, { 16, 2, 96000 }) << ringFrequency;
     QTest::newRow("odd-sized chunk") << bytes << padded << ringFrequency;
     // A file still being copied plays what has arrived.
     QTest::newRow("data cut short") << bytes << tone.left(tone.size() / 2) << ringFrequency;
@@ -199,8 +200,8 @@ void TestSoundPlayer::playsRingFileOrElseTheBuiltInBell_data()
 
     QTest::newRow("no ring.wav") << QStringLiteral("none") << QByteArray() << bellFrequency;
     QTest::newRow("empty") << bytes << QByteArray("") << bellFrequency;
-    QTest::newRow("not a WAV file") << bytes << QByteArray("plain text, no sound in here\n")
-                                    << bellFrequency;
+    QTest::newRow("not a WAV file")
+        << bytes << QByteArray("plain text, no sound in here\n") << bellFrequency;
     QTest::newRow("MP3") << bytes << mp3 << bellFrequency;
     QTest::newRow("header cut short") << bytes << tone.left(30) << bellFrequency;
     QTest::newRow("header without samples") << bytes << tone.left(44) << bellFrequency;
@@ -286,7 +287,8 @@ void TestSoundPlayer::ringFileChangingBetweenRings()
     QVERIFY2(onsets.size() == 2, qPrintable(describeOnsets(onsets)));
     // The first sound went on through the change, until the second request cut it off.
     QVERIFY2(audibleMs(samples, PulseSink::sampleRate) > 600.0,
-        qPrintable(QStringLiteral("audible for %1 ms").arg(audibleMs(samples, PulseSink::sampleRate))));
+        qPrintable(
+            QStringLiteral("audible for %1 ms").arg(audibleMs(samples, PulseSink::sampleRate))));
     const QString wrong = wrongTones(samples, onsets, { ringFrequency, second });
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
 }

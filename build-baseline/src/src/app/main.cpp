@@ -1,0 +1,3 @@
+#include "app/timerapp.h"
+
+int main(int, char** argv) { return zelvano::TimerApp::run(argv[0]); }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/timercontext.h"
+
+namespace zelvano {
+
+// Start: refused while the settings are unlocked; otherwise resets the run and (re)arms the tick.
+void onStart(TimerContext& context);
+// Stop: kills the tick and zeroes the count; the display, lap mark and lap list stay.
+void onStop(TimerContext& context);
+// One tick: one more second, the new display text, then at most one due bell.
+void onTick(TimerContext& context);
+
+// "%.3d:%.2d" of minutes and seconds, so 61 gives "001:01" and 60000 gives "1000:00".
+std::string formatElapsed(std::int32_t seconds);
+
+} // namespace zelvano

@@ -1,0 +1,59 @@
+#pragma once
+
+// Every text the program shows or writes, in UTF-8, in one place.
+namespace zelvano::texts {
+
+// Error boxes: text, then caption.
+inline constexpr const char* unlockedStartText = "設定を確定してください";
+inline constexpr const char* unlockedStartCaption = "設定エラー";
+inline constexpr const char* invalidSettingsText
+    = "Bell回数は1～5(回)で設定してください\n設定時間は1～600(分)で設定してください";
+inline constexpr const char* invalidSettingsCaption = "設定値ミス";
+inline constexpr const char* noSlidesText = "スライドデータがありません";
+inline constexpr const char* noSlidesCaption = "スライド数エラー";
+inline constexpr const char* reportNotSavedText = "レポートを保存できませんでした";
+inline constexpr const char* settingsNotSavedText = "設定をファイルに保存できませんでした";
+inline constexpr const char* saveFailedCaption = "保存エラー";
+
+// The settings toggle names the action it performs next.
+inline constexpr const char* settingsToggleInitial = "設定変更(&C)";
+inline constexpr const char* settingsToggleUnlock = "設定変更";
+inline constexpr const char* settingsToggleConfirm = "設定確定";
+
+// Formats: display, lap line, report header (printf style).
+inline constexpr const char* displayFormat = "%.3d:%.2d";
+inline constexpr const char* lapLineFormat = "[Slide%.3d] %3d:%.2d  累積:%3d:%.2d";
+inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d日 %02d:%02d:%02d\r\n\r\n";
+
+// Standard error when no window can be opened at all.
+inline constexpr const char* noDisplayMessage = "Zelvano: 画面に接続できないため起動できません (no display available)";
+
+// Developer trace for any failed file operation.
+inline constexpr const char* fileIoError = "File IO Error";
+
+// Main window.
+inline constexpr const char* windowCaption = "Zelvano";
+inline constexpr const char* closeButton = "閉じる";
+inline constexpr const char* startButton = "開始(&B)";
+inline constexpr const char* stopButton = "停止(&E)";
+inline constexpr const char* slideButton = "スライド(&C)";
+inline constexpr const char* saveButton = "保存(&S)";
+inline constexpr const char* testButton = "テスト(&T)";
+inline constexpr const char* bellGroup = "Bell";
+inline constexpr const char* timerGroup = "タイマ";
+inline constexpr const char* slideGroup = "スライド";
+inline constexpr const char* bell1Label = "1回目のベル";
+inline constexpr const char* bell2Label = "2回目のベル";
+inline constexpr const char* bell3Label = "3回目のベル";
+inline constexpr const char* minutesLabel = "分後に";
+inline constexpr const char* timesLabel = "回";
+
+// Window context menu and About box.
+inline constexpr const char* closeMenuItem = "閉じる(&C)";
+inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
+inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
+inline constexpr const char* aboutVersionFormat = "Zelvano Version %d.%d";
+inline constexpr const char* aboutNotice = "発表用タイマー  Copyright (C) 2026 Zelvano Team";
+inline constexpr const char* okButton = "OK";
+
+} // namespace zelvano::texts

@@ -1,0 +1,94 @@
+#include "files/diskfile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace zelvano {
+
+namespace {
+
+    class DiskFile final : public FileHandle
+    {
+    public:
+        explicit DiskFile(int descriptor)
+            : m_descriptor(descriptor)
+        { }
+        DiskFile(const DiskFile&) = delete;
+        DiskFile& operator=(const DiskFile&) = delete;
+        ~DiskFile() override
+        {
+            if (m_descriptor >= 0)
+                ::close(m_descriptor);
+        }
+
+        std::optional<std::size_t> read(char* buffer, std::size_t size) override
+        {
+            if (m_descriptor < 0)
+                return std::nullopt;
+            for (;;) {
+                const ssize_t got = ::read(m_descriptor, buffer, size);
+                if (got >= 0)
+                    return static_cast<std::size_t>(got);
+                if (errno != EINTR)
+                    return std::nullopt;
+            }
+        }
+
+        bool write(std::string_view bytes) override
+        {
+            if (m_descriptor < 0)
+                return false;
+            while (!bytes.empty()) {
+                const ssize_t put = ::write(m_descriptor, bytes.data(), bytes.size());
+                if (put < 0 && errno == EINTR)
+                    continue;
+                if (put <= 0)
+                    return false;
+                bytes.remove_prefix(static_cast<std::size_t>(put));
+            }
+            return true;
+        }
+
+        bool close() override
+        {
+            if (m_descriptor < 0)
+                return false;
+            const int result = ::close(m_descriptor);
+            m_descriptor = -1;
+            return result == 0;
+        }
+
+    private:
+        int m_descriptor;
+    };
+
+    int openFlags(OpenMode mode)
+    {
+        switch (mode) {
+        case OpenMode::ReadCreate:
+            return O_RDONLY | O_CREAT;
+        case OpenMode::WriteKeep:
+        case OpenMode::WriteTruncate:
+            return O_WRONLY | O_CREAT;
+        }
+        return O_RDONLY;
+    }
+
+} // namespace
+
+std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
+{
+    const int descriptor = ::open(name.c_str(), openFlags(mode) | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return nullptr;
+    auto file = std::make_unique<DiskFile>(descriptor);
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0)
+        return nullptr;
+    if (mode == OpenMode::WriteTruncate && ::ftruncate(descriptor, 0) != 0)
+        return nullptr;
+    return file;
+}
+
+} // namespace zelvano

@@ -1,0 +1,232 @@
+#include "ui/timerdialog.h"
+
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimerEvent>
+
+#include "clock/bellringer.h"
+#include "clock/laplog.h"
+#include "clock/presentationtimer.h"
+#include "clock/settingsediting.h"
+#include "core/texts.h"
+#include "files/report.h"
+#include "files/settingsfile.h"
+#include "ui/dialogtemplate.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace zelvano {
+
+namespace {
+
+    constexpr int tickIntervalMs = 1000;
+    constexpr int displayCellHeightPx = 50;
+
+    constexpr std::array<int, BellSettings::valueCount> bellFieldIds { IDC_BELL1_MINUTES,
+        IDC_BELL2_MINUTES, IDC_BELL3_MINUTES, IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT };
+
+    QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+    // The display's font is sized by its character cell, ascent plus descent, not by its em.
+    QFont displayFont(const QFont& base)
+    {
+        QFont font = base;
+        font.setWeight(QFont::Normal);
+        int pixelSize = displayCellHeightPx;
+        font.setPixelSize(pixelSize);
+        while (pixelSize > 1 && QFontMetrics(font).height() > displayCellHeightPx)
+            font.setPixelSize(--pixelSize);
+        return font;
+    }
+
+} // namespace
+
+TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_context { m_state, m_settings, *this, platform }
+{
+    setWindowTitle(QString::fromUtf8(texts::windowCaption));
+    QIcon icon;
+    for (const char* image : { ":/zelvano-16.png", ":/zelvano-32.png", ":/zelvano-128.png" })
+        icon.addFile(QString::fromLatin1(image));
+    setWindowIcon(icon);
+    setFont(dialogFont());
+    addAboutToSystemMenu();
+
+    const DialogUnits units(font());
+    m_controls = buildControls(this, mainWindowTemplate, units);
+    setFixedSize(units.toPixels(mainWindowClientUnits));
+
+    m_display = qobject_cast<QLineEdit*>(control(IDC_TIME_DISPLAY));
+    m_lapList = qobject_cast<QListWidget*>(control(IDC_SLIDE_LIST));
+    for (std::size_t i = 0; i < bellFieldIds.size(); ++i)
+        m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
+    m_settingsToggle = qobject_cast<QPushButton*>(control(IDC_SETTINGS_TOGGLE));
+
+    connect(
+        qobject_cast<QPushButton*>(control(IDOK)), &QPushButton::clicked, this, &QDialog::accept);
+    connectButton(IDC_START, onStart);
+    connectButton(IDC_STOP, onStop);
+    connectButton(IDC_SLIDE, onSlide);
+    connectButton(IDC_SETTINGS_TOGGLE, onSettingsToggle);
+    connectButton(IDC_TEST, onTest);
+    connectButton(IDC_SAVE, onSave);
+
+    loadSettings(platform, m_settings);
+    showSettings(m_context);
+    m_display->setFont(displayFont(font()));
+    setDisplayText(formatElapsed(0));
+    control(IDOK)->setFocus();
+}
+
+TimerDialog::~TimerDialog() = default;
+
+QWidget* TimerDialog::control(int id) const { return m_controls.at(id); }
+
+void TimerDialog::connectButton(int id, void (*operation)(TimerContext&))
+{
+    connect(qobject_cast<QPushButton*>(control(id)), &QPushButton::clicked, this,
+        [this, operation] { operation(m_context); });
+}
+
+void TimerDialog::setDisplayText(const std::string& text) { m_display->setText(qs(text)); }
+
+void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
+{
+    QMessageBox box(QMessageBox::Critical, qs(caption), qs(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TimerDialog::clearLapLines() { m_lapList->clear(); }
+
+void TimerDialog::addLapLine(const std::string& line) { m_lapList->addItem(qs(line)); }
+
+int TimerDialog::lapLineCount() const { return m_lapList->count(); }
+
+std::string TimerDialog::lapLine(int index) const
+{
+    return m_lapList->item(index)->text().toStdString();
+}
+
+std::string TimerDialog::bellFieldText(int field) const
+{
+    return m_bellFields.at(static_cast<std::size_t>(field - 1))->text().toStdString();
+}
+
+void TimerDialog::setBellFieldText(int field, const std::string& text)
+{
+    m_bellFields.at(static_cast<std::size_t>(field - 1))->setText(qs(text));
+}
+
+void TimerDialog::setBellFieldsEnabled(bool enabled)
+{
+    for (QLineEdit* field : m_bellFields)
+        field->setEnabled(enabled);
+}
+
+void TimerDialog::setSettingsToggleText(const std::string& text)
+{
+    m_settingsToggle->setText(qs(text));
+}
+
+// A precise timer restarts its phase when re-armed, and Qt delivers expiries missed while the
+// thread was blocked as a single event, so the count falls behind rather than racing ahead.
+void TimerDialog::armTick()
+{
+    killTick();
+    m_tickId = startTimer(tickIntervalMs, Qt::PreciseTimer);
+}
+
+void TimerDialog::killTick()
+{
+    if (m_tickId != 0)
+        killTimer(m_tickId);
+    m_tickId = 0;
+}
+
+std::optional<std::string> TimerDialog::chooseSaveFile(
+    const std::string& initialName, const std::string& defaultSuffix)
+{
+    QFileDialog chooser(this);
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    chooser.setOption(QFileDialog::DontConfirmOverwrite);
+    chooser.setDefaultSuffix(qs(defaultSuffix));
+    chooser.selectFile(qs(initialName));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return chooser.selectedFiles().constFirst().toStdString();
+}
+
+void TimerDialog::timerEvent(QTimerEvent*) { onTick(m_context); }
+
+// Window managers on Linux do not let a program add to the window menu, so the About entry lives
+// in the window's own context menu (right click, the Menu key or Shift+F10), and on Windows also
+// at the end of the real system menu.
+void TimerDialog::contextMenuEvent(QContextMenuEvent* event)
+{
+    showContextMenu(event->globalPos());
+}
+
+// Qt turns a right click and the Menu key into a context menu event, but not Shift+F10, which
+// users of other desktops expect to do the same.
+void TimerDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QWidget* anchor = focusWidget() ? focusWidget() : this;
+        showContextMenu(anchor->mapToGlobal(anchor->rect().center()));
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TimerDialog::showContextMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8(texts::closeMenuItem), this, &QDialog::reject);
+    menu.addSeparator();
+    menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
+    menu.exec(globalPos);
+}
+
+#ifdef Q_OS_WIN
+namespace {
+    constexpr UINT IDM_ABOUT = 0x0010;
+}
+
+void TimerDialog::addAboutToSystemMenu()
+{
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (!menu)
+        return;
+    const QString item = QString::fromUtf8(texts::aboutMenuItem);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUT, reinterpret_cast<LPCWSTR>(item.utf16()));
+}
+
+bool TimerDialog::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const auto* msg = static_cast<const MSG*>(message);
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == IDM_ABOUT) {
+        emit aboutRequested();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#else
+void TimerDialog::addAboutToSystemMenu() { }
+#endif
+
+} // namespace zelvano

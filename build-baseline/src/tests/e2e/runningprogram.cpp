@@ -1,0 +1,109 @@
+#include "e2e/runningprogram.h"
+
+#include <QDir>
+#include <QThread>
+
+#include "support/endprocess.h"
+#include "support/pulsesink.h"
+#include "ui/dialogtemplate.h"
+
+namespace zelvano {
+
+RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
+    const QString& workingFolder, const QString& homeFolder)
+    : m_x(x)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    x.addTo(environment);
+    if (sound)
+        sound->addTo(environment);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("HOME"), homeFolder);
+    // A sanitizer build reports what system libraries keep until exit; those are not ours.
+    environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral(ZELVANO_LSAN_OPTIONS));
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(workingFolder);
+    m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
+}
+
+RunningProgram::~RunningProgram() { endProcess(m_process); }
+
+bool RunningProgram::start()
+{
+    m_process.start();
+    if (!m_process.waitForStarted(5000))
+        return false;
+    const std::optional<QString> window = m_x.waitForWindow(QStringLiteral("Zelvano"), 15000);
+    if (!window)
+        return false;
+    m_window = *window;
+    return true;
+}
+
+std::optional<QPoint> RunningProgram::controlCentre(int id) const
+{
+    const std::optional<QRect> frame = m_x.geometry(m_window);
+    if (!frame)
+        return std::nullopt;
+    for (const ControlTemplate& control : mainWindowTemplate) {
+        if (control.id != id)
+            continue;
+        const QPointF centreUnits = QRectF(control.units).center();
+        return frame->topLeft()
+            + QPoint(qRound(centreUnits.x() * frame->width() / mainWindowClientUnits.width()),
+                qRound(centreUnits.y() * frame->height() / mainWindowClientUnits.height()));
+    }
+    return std::nullopt;
+}
+
+bool RunningProgram::clickControl(int id) const
+{
+    const std::optional<QPoint> centre = controlCentre(id);
+    return centre && m_x.click(*centre);
+}
+
+bool RunningProgram::rightClickBackground() const
+{
+    const std::optional<QRect> frame = m_x.geometry(m_window);
+    // Between the bell group and the Close button nothing but the window itself is hit.
+    return frame
+        && m_x.click(frame->topLeft() + QPoint(frame->width() / 2, frame->height() - 6), 3);
+}
+
+bool RunningProgram::keys(const QStringList& keyNames) const
+{
+    return m_x.keys(m_window, keyNames);
+}
+
+bool RunningProgram::replaceFieldText(int id, const QString& text) const
+{
+    return clickControl(id)
+        && m_x.keys(m_window, { QStringLiteral("ctrl+a"), QStringLiteral("BackSpace") })
+        && (text.isEmpty() || m_x.type(m_window, text));
+}
+
+std::optional<int> RunningProgram::waitForExit(int timeoutMs)
+{
+    if (!m_process.waitForFinished(timeoutMs) || m_process.exitStatus() != QProcess::NormalExit)
+        return std::nullopt;
+    return m_process.exitCode();
+}
+
+QString RunningProgram::standardError()
+{
+    m_process.waitForReadyRead(100);
+    m_standardError += m_process.readAllStandardError();
+    return QString::fromUtf8(m_standardError);
+}
+
+QString RunningProgram::describeState()
+{
+    const QString errors = standardError();
+    if (m_process.state() == QProcess::NotRunning)
+        return QStringLiteral("the program ended with %1; it said: %2")
+            .arg(m_process.exitCode())
+            .arg(errors);
+    return QStringLiteral("the program is running; it said: %1").arg(errors);
+}
+
+} // namespace zelvano

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace zelvano {
+
+// A private X server (Xvfb on a display it picks itself) and the real input a user would give
+// it, through xdotool. Windows are found by their exact title among the visible ones.
+class XServer final
+{
+public:
+    static constexpr QSize screenSize { 1280, 1024 };
+
+    XServer();
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    bool isReady() const { return m_error.isEmpty(); }
+    QString errorString() const { return m_error; }
+
+    // Points a child process at this server.
+    void addTo(QProcessEnvironment& environment) const;
+
+    // Runs xdotool; the trimmed standard output, or nothing when it failed or timed out.
+    std::optional<QString> xdotool(const QStringList& arguments, int timeoutMs = 5000) const;
+
+    // Whether the server still runs, and its last words: for failure messages.
+    QString describeState() const;
+    // Titles of all visible windows, for failure messages.
+    QStringList visibleWindowTitles() const;
+    // Ids of the visible windows whose title is exactly title.
+    QStringList windowsTitled(const QString& title) const;
+    // Polls until exactly one visible window has the title; its id, or nothing after timeoutMs.
+    std::optional<QString> waitForWindow(const QString& title, int timeoutMs = 10000) const;
+    // Polls until no visible window has the title.
+    bool waitForNoWindow(const QString& title, int timeoutMs = 5000) const;
+    // Position and size of a window's client area on the screen.
+    std::optional<QRect> geometry(const QString& window) const;
+
+    // Gives window the keyboard focus, then presses keys (xdotool key names) one after another.
+    bool keys(const QString& window, const QStringList& keyNames) const;
+    // Gives window the keyboard focus, then types text as a user would.
+    bool type(const QString& window, const QString& text) const;
+    // Clicks a mouse button at a point of the screen.
+    bool click(QPoint screenPoint, int button = 1) const;
+
+    bool screenshot(const QString& pngPath) const;
+
+private:
+    QString lastWords() const;
+
+    QTemporaryDir m_logDir;
+    QString m_error;
+    QString m_display;
+    std::unique_ptr<QProcess> m_server;
+};
+
+} // namespace zelvano

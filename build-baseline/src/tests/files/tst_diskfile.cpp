@@ -1,0 +1,124 @@
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "files/diskfile.h"
+#include "files/settingsfile.h"
+
+using namespace zelvano;
+
+// The real files behind the settings and the report, in a temporary folder.
+class TestDiskFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void readCreatesAMissingFileEmpty();
+    void writeKeepLeavesTheTail();
+    void secondOpenerIsLockedOut();
+    void truncationWaitsForTheLock();
+    void directoryCannotBeOpened();
+    void readOnlyFileReadsButDoesNotWrite();
+
+private:
+    std::string path(const char* name) const
+    {
+        return QDir(m_dir.path()).filePath(name).toStdString();
+    }
+    static std::string contents(const std::string& file)
+    {
+        QFile f(QString::fromStdString(file));
+        return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString()
+                                           : std::string("<unreadable>");
+    }
+    static void put(const std::string& file, const std::string& bytes)
+    {
+        QFile f(QString::fromStdString(file));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(f.write(bytes.data(), static_cast<qint64>(bytes.size())),
+            static_cast<qint64>(bytes.size()));
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void TestDiskFile::init() { QVERIFY(m_dir.isValid()); }
+
+void TestDiskFile::readCreatesAMissingFileEmpty()
+{
+    const std::string file = path("created.ini");
+    auto handle = openDiskFile(file, OpenMode::ReadCreate);
+    QVERIFY(handle);
+    char buffer[8];
+    QCOMPARE(handle->read(buffer, sizeof buffer), std::optional<std::size_t>(0));
+    QVERIFY(handle->close());
+    QVERIFY(QFile::exists(QString::fromStdString(file)));
+}
+
+void TestDiskFile::writeKeepLeavesTheTail()
+{
+    const std::string file = path("keep.ini");
+    put(file, "0123456789");
+    auto handle = openDiskFile(file, OpenMode::WriteKeep);
+    QVERIFY(handle);
+    QVERIFY(handle->write("abc"));
+    QVERIFY(handle->close());
+    QCOMPARE(contents(file), std::string("abc3456789"));
+}
+
+void TestDiskFile::secondOpenerIsLockedOut()
+{
+    const std::string file = path("locked.ini");
+    auto first = openDiskFile(file, OpenMode::ReadCreate);
+    QVERIFY(first);
+    QVERIFY(!openDiskFile(file, OpenMode::ReadCreate));
+    QVERIFY(!openDiskFile(file, OpenMode::WriteKeep));
+    QVERIFY(first->close());
+    QVERIFY(openDiskFile(file, OpenMode::WriteKeep));
+}
+
+void TestDiskFile::truncationWaitsForTheLock()
+{
+    // Another copy holding the file keeps its contents: a failed open must not empty it.
+    const std::string file = path("report.txt");
+    put(file, "someone else's report");
+    auto holder = openDiskFile(file, OpenMode::ReadCreate);
+    QVERIFY(holder);
+    QVERIFY(!openDiskFile(file, OpenMode::WriteTruncate));
+    QCOMPARE(contents(file), std::string("someone else's report"));
+    QVERIFY(holder->close());
+
+    auto handle = openDiskFile(file, OpenMode::WriteTruncate);
+    QVERIFY(handle);
+    QVERIFY(handle->write("new"));
+    QVERIFY(handle->close());
+    QCOMPARE(contents(file), std::string("new"));
+}
+
+void TestDiskFile::directoryCannotBeOpened()
+{
+    QVERIFY(QDir(m_dir.path()).mkdir("config.ini"));
+    QVERIFY(!openDiskFile(path("config.ini"), OpenMode::ReadCreate));
+    QVERIFY(!openDiskFile(path("config.ini"), OpenMode::WriteKeep));
+}
+
+void TestDiskFile::readOnlyFileReadsButDoesNotWrite()
+{
+    const std::string file = path("readonly.ini");
+    put(file, encodeSettings(BellSettings {}));
+    QVERIFY(
+        QFile::setPermissions(QString::fromStdString(file), QFile::ReadOwner | QFile::ReadUser));
+    auto reader = openDiskFile(file, OpenMode::ReadCreate);
+    QVERIFY(reader);
+    QVERIFY(reader->close());
+    if (::geteuid() == 0)
+        QSKIP("root may write any file, so a read-only file cannot refuse a write here");
+    QVERIFY(!openDiskFile(file, OpenMode::WriteKeep));
+}
+
+QTEST_APPLESS_MAIN(TestDiskFile)
+#include "tst_diskfile.moc"
