@@ -52,6 +52,7 @@ Run measure(PulseSink& sink, int rings, int settleBeforeFirstMs)
     const std::vector<qint16> samples = sink.stopRecording();
     const double recordedMs = static_cast<double>(samples.size()) * 1000.0 / PulseSink::sampleRate;
     const double recordingStartMs = stoppedAtMs - recordedMs;
+    std::printf("(recording lined up to start at %.1f ms)\n", recordingStartMs);
     const std::vector<double> onsets = findOnsets(samples, PulseSink::sampleRate);
     Run run;
     run.onsets = onsets.size();

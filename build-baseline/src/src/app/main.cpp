@@ -1,3 +1,0 @@
-#include "app/timerapp.h"
-
-int main(int, char** argv) { return zelvano::TimerApp::run(argv[0]); }
