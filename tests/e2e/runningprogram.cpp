@@ -1,5 +1,8 @@
 #include "e2e/runningprogram.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+
 #include <QDir>
 #include <QThread>
 
@@ -25,6 +28,8 @@ RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
     environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral(ZELVANO_LSAN_OPTIONS));
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(workingFolder);
+    // A test that crashes or is stopped by its watchdog takes the program with it.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     if (wrapper.isEmpty()) {
         m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
     } else {
