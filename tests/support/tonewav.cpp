@@ -66,7 +66,7 @@ namespace {
         for (int i = 0; i < count; ++i) {
             double envelope = std::min({ 1.0, double(i) / fade, double(count - 1 - i) / fade });
             if (struck)
-                envelope *= std::exp(-3.0 * i / count); // e^-3 is about a twentieth
+                envelope *= std::exp(-double(i) / (0.15 * sampleRate)); // 150 ms time constant
             values.push_back(
                 0.5 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / sampleRate));
         }

@@ -25,8 +25,9 @@ struct WavShape
     bool bigEndian = false; // "RIFX" instead of "RIFF"
 };
 
-// The same tone struck like a bell: it dies away to a twentieth of its start over the duration.
-// Started again before it ends, it rises abruptly, where a steady tone would go on seamlessly.
+// The same tone struck like a bell: it dies away with a time constant of 150 ms, to about a
+// fourteenth of its start after 400 ms. Started again then, it rises abruptly, where a steady
+// tone would go on seamlessly.
 QByteArray struckToneWav(double frequency, int durationMs, WavShape shape = {});
 
 // Writes toneWav() to path; false when the file cannot be written.
