@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run package test e2e clean
+.PHONY: all deps build run package test fuzz-build fuzz soak e2e clean
 
 all: build
 
@@ -18,12 +18,32 @@ package: deps
 	cmake --preset package
 	cmake --build --preset package
 
-# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer; one of them installs the
-# package and removes it again.
-test: deps package
+# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer (one of them installs the
+# package and removes it again), then a few seconds of each fuzz target.
+test: deps package fuzz-build
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+	ctest --preset fuzz-smoke
+
+fuzz-build: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+# Each fuzz target for FUZZ_SECONDS (60 by default) from its seed corpus; an input that breaks a
+# target is kept in build-fuzz/artifacts/.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	@for target in settings bellfield formatting cp932 wav; do \
+		FUZZ_ARTIFACTS=build-fuzz/artifacts tools/run-fuzzer build-fuzz/fuzz/fuzz_$$target \
+			fuzz/corpus/$$target $(FUZZ_SECONDS) || exit 1; \
+	done
+
+# The long runs of the real program: a thousand rings, ten thousand slides; not part of make test.
+soak: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --test-dir build-asan --output-on-failure -V -L '^soak$$'
 
 # Only the end-to-end tests: the real program under Xvfb, driven with real input.
 e2e: deps
@@ -32,4 +52,4 @@ e2e: deps
 	ctest --preset asan -L '^e2e$$'
 
 clean:
-	rm -rf build build-asan build-release build-package
+	rm -rf build build-asan build-release build-package build-fuzz

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 #include <QApplication>
@@ -20,23 +21,48 @@ namespace zelvano {
 
 namespace {
 
+    // Qt may log from threads of its own while the application starts.
+    std::mutex heldMessagesMutex;
     std::vector<QString> heldMessages;
+    bool displayUnreachable = false;
+
+    // What the platform plugins say when they cannot reach a display server at all.
+    bool saysNoDisplay(const QMessageLogContext& context, const QString& text)
+    {
+        const QLatin1String category(context.category ? context.category : "");
+        return (category == QLatin1String("qt.qpa.xcb")
+                   && text.contains(QLatin1String("could not connect to display")))
+            || (category.startsWith(QLatin1String("qt.qpa.wayland"))
+                && text.contains(QLatin1String("wl_display")));
+    }
 
     // While the application starts, Qt's messages are held back: when no display can be reached
-    // Qt would print several lines and abort with a core dump; we print one line and exit.
+    // Qt would print several lines and abort with a core dump; we print one line and exit. Any
+    // other fatal message is printed as it is, after what was held back.
     void startupMessageHandler(
         QtMsgType type, const QMessageLogContext& context, const QString& text)
     {
-        if (type == QtFatalMsg) {
-            std::fprintf(stderr, "%s\n", texts::noDisplayMessage);
-            std::_Exit(EXIT_FAILURE);
+        const std::lock_guard lock(heldMessagesMutex);
+        if (saysNoDisplay(context, text))
+            displayUnreachable = true;
+        if (type != QtFatalMsg) {
+            heldMessages.push_back(qFormatLogMessage(type, context, text));
+            return;
         }
-        heldMessages.push_back(qFormatLogMessage(type, context, text));
+        if (displayUnreachable) {
+            std::fprintf(stderr, "%s\n", texts::noDisplayMessage);
+        } else {
+            for (const QString& message : heldMessages)
+                std::fprintf(stderr, "%s\n", qPrintable(message));
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+        }
+        std::_Exit(EXIT_FAILURE);
     }
 
     void releaseHeldMessages()
     {
         qInstallMessageHandler(nullptr);
+        const std::lock_guard lock(heldMessagesMutex);
         for (const QString& message : heldMessages)
             std::fprintf(stderr, "%s\n", qPrintable(message));
         heldMessages.clear();

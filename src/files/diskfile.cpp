@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zelvano {
@@ -80,10 +81,21 @@ namespace {
 
 std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
 {
-    const int descriptor = ::open(name.c_str(), openFlags(mode) | O_CLOEXEC, 0666);
+    // Without O_NONBLOCK, opening a FIFO waits for the other end, which may never come.
+    const int descriptor = ::open(name.c_str(), openFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0)
         return nullptr;
     auto file = std::make_unique<DiskFile>(descriptor);
+    // FIFOs, devices and folders are no settings file and no report: reading one could wait for
+    // ever, writing one could fill a disk or go nowhere.
+    struct stat status
+    {
+    };
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
+        return nullptr;
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return nullptr;
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0)
         return nullptr;
     if (mode == OpenMode::WriteTruncate && ::ftruncate(descriptor, 0) != 0)

@@ -1,32 +1,35 @@
 #pragma once
 
-#include <QObject>
+#include <memory>
+#include <thread>
+
 #include <QString>
-#include <QThread>
 
 namespace zelvano {
 
-class SoundWorker;
-
 // Plays sound files without the GUI thread: the bell ringer sleeps on that thread between rings,
-// and audio fed from a sleeping event loop comes out late and merged. A worker thread with its own
-// event loop owns the audio output; play() only posts a request there and returns at once.
-// Each request cuts off the sound still playing. A file that is missing or cannot be played is
-// replaced by the built-in bell, so a bell is never silent.
-class SoundPlayer final : public QObject
+// and audio fed from a sleeping thread comes out late and merged. A thread of its own reads and
+// decodes the file and feeds the sound server; play() only hands it the request and returns at
+// once. Each request cuts off the sound still playing. A file that is missing or cannot be played
+// is replaced by the built-in bell, so a bell is never silent while there is a sound server.
+// No wait on that thread is without a deadline, and destroying the player waits for it no more
+// than a second.
+class SoundPlayer final
 {
-    Q_OBJECT
-
 public:
-    explicit SoundPlayer(QObject* parent = nullptr);
-    ~SoundPlayer() override;
+    SoundPlayer();
+    ~SoundPlayer();
+    SoundPlayer(const SoundPlayer&) = delete;
+    SoundPlayer& operator=(const SoundPlayer&) = delete;
 
     // fileName is resolved against the working directory at the moment of the call.
     void play(const QString& fileName);
 
+    struct Shared; // between the caller and the sound thread
+
 private:
-    QThread m_thread;
-    SoundWorker* m_worker = nullptr; // lives in m_thread, deleted when it finishes
+    std::shared_ptr<Shared> m_shared;
+    std::thread m_thread;
 };
 
 } // namespace zelvano

@@ -1,5 +1,7 @@
 #include "ui/timerdialog.h"
 
+#include <limits>
+
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -86,8 +88,12 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
 
     m_display = qobject_cast<QLineEdit*>(control(IDC_TIME_DISPLAY));
     m_lapList = qobject_cast<LapList*>(control(IDC_SLIDE_LIST));
-    for (std::size_t i = 0; i < bellFieldIds.size(); ++i)
+    for (std::size_t i = 0; i < bellFieldIds.size(); ++i) {
         m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
+        // The bell fields take text of any length; a line edit would cut it at 32767 characters,
+        // which changes what the text reads as.
+        m_bellFields[i]->setMaxLength(std::numeric_limits<int>::max());
+    }
     m_settingsToggle = qobject_cast<QPushButton*>(control(IDC_SETTINGS_TOGGLE));
 
     connect(

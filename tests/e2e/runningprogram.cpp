@@ -1,5 +1,8 @@
 #include "e2e/runningprogram.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+
 #include <QDir>
 #include <QThread>
 
@@ -10,20 +13,29 @@
 namespace zelvano {
 
 RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
-    const QString& workingFolder, const QString& homeFolder)
+    const QString& workingFolder, const QString& homeFolder, const QStringList& wrapper)
     : m_x(x)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     x.addTo(environment);
     if (sound)
         sound->addTo(environment);
+    else
+        environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:/nonexistent"));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("HOME"), homeFolder);
     // A sanitizer build reports what system libraries keep until exit; those are not ours.
     environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral(ZELVANO_LSAN_OPTIONS));
     m_process.setProcessEnvironment(environment);
     m_process.setWorkingDirectory(workingFolder);
-    m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
+    // A test that crashes or is stopped by its watchdog takes the program with it.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    if (wrapper.isEmpty()) {
+        m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
+    } else {
+        m_process.setProgram(wrapper.first());
+        m_process.setArguments(wrapper.mid(1) << QStringLiteral(ZELVANO_PROGRAM));
+    }
 }
 
 RunningProgram::~RunningProgram() { endProcess(m_process); }
@@ -64,6 +76,17 @@ bool RunningProgram::clickControl(int id) const
 {
     const std::optional<QRect> rect = controlRect(id);
     return rect && m_x.click(rect->center());
+}
+
+bool RunningProgram::clickControlRepeatedly(int id, int times) const
+{
+    const std::optional<QPoint> centre = controlCentre(id);
+    return centre
+        && m_x.xdotool({ QStringLiteral("mousemove"), QString::number(centre->x()),
+                           QString::number(centre->y()), QStringLiteral("click"),
+                           QStringLiteral("--repeat"), QString::number(times),
+                           QStringLiteral("--delay"), QStringLiteral("1"), QStringLiteral("1") },
+            times * 20 + 5000);
 }
 
 bool RunningProgram::rightClickBackground() const

@@ -12,13 +12,15 @@ namespace zelvano {
 class PulseSink;
 
 // The real program, started as a separate process in a working folder of the test's choosing,
-// on a private X server and, when given, a private sound server. Its home folder is a throwaway
-// one too, since Qt keeps the file chooser's history there.
+// on a private X server and, when given, a private sound server; without one it finds no sound
+// server at all. Its home folder is a throwaway one too, since Qt keeps the file chooser's history
+// there. A wrapper, when given, is a command line that ends by running the program named as its
+// last argument (to start it in a namespace of its own, say).
 class RunningProgram final
 {
 public:
     RunningProgram(const XServer& x, const PulseSink* sound, const QString& workingFolder,
-        const QString& homeFolder);
+        const QString& homeFolder, const QStringList& wrapper = {});
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
@@ -32,6 +34,8 @@ public:
     std::optional<QRect> controlRect(int id) const;
     // Clicks the centre of a control of the main window.
     bool clickControl(int id) const;
+    // Clicks it times times in a row, a millisecond apart, as fast as a user never could.
+    bool clickControlRepeatedly(int id, int times) const;
     // Right-clicks the window's background.
     bool rightClickBackground() const;
     // Presses keys in the main window.
@@ -43,6 +47,7 @@ public:
     std::optional<int> waitForExit(int timeoutMs = 10000);
     // Whether it still runs, and what it said: for failure messages.
     QString describeState();
+    qint64 processId() const { return m_process.processId(); }
 
 private:
     QString standardError();

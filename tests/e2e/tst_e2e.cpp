@@ -1,12 +1,17 @@
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
+#include <set>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -99,6 +104,16 @@ bool lockedElsewhere(const QString& path)
     return errno == EWOULDBLOCK;
 }
 
+// Holds an exclusive flock on path in another process until that process is ended.
+bool lockInAnotherProcess(QProcess& holder, const QString& path)
+{
+    // --no-fork: the process that holds the lock is the one the caller ends.
+    holder.start(QStringLiteral("flock"),
+        { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), path, QStringLiteral("sleep"),
+            QStringLiteral("60") });
+    return holder.waitForStarted() && eventually([&path] { return lockedElsewhere(path); });
+}
+
 struct Lap
 {
     int lapSeconds;
@@ -130,6 +145,14 @@ private slots:
     void windowsAreCentredWithTheirFrames();
     void unusableSettingsFilesGiveDefaults_data();
     void unusableSettingsFilesGiveDefaults();
+    void settingsFilesOfAnySizeKeepTheirTail_data();
+    void settingsFilesOfAnySizeKeepTheirTail();
+    void reportThatCannotBeWrittenIsReported_data();
+    void reportThatCannotBeWrittenIsReported();
+    void soundFaultsNeverSilenceOrHangTheProgram_data();
+    void soundFaultsNeverSilenceOrHangTheProgram();
+    void thousandRingsLeaveNothingBehind();
+    void tenThousandSlidesAreSavedInFull();
 
 private:
     QString work(const QString& name = {}) const
@@ -141,7 +164,7 @@ private:
         return m_root->filePath(QStringLiteral("other/") + name);
     }
     // Starts the program, ending one started before; nothing when its window did not appear.
-    RunningProgram* launch();
+    RunningProgram* launch(const QStringList& wrapper = {});
     void startListening();
     std::vector<qint16> stopListening(int settleMs = 600);
 
@@ -159,6 +182,10 @@ private:
     bool acknowledge(const QString& title);
     // Opens the About box from the window's context menu, as a keyboard user would.
     bool openAboutBox(const RunningProgram& program);
+    // Presses Save and gives the chooser path; beforeAccepting runs just before the chooser's OK.
+    // False when no chooser appeared or it did not close.
+    bool chooseSaveFile(const RunningProgram& program, const QString& path,
+        const std::function<void()>& beforeAccepting = {});
     // Slide presses so far, then Save into path through the chooser; the report's laps.
     // One Slide press, then Save into the other folder: the cumulative seconds of that single
     // lap, or -1 when the report is not exactly one valid lap.
@@ -209,11 +236,11 @@ void TestEndToEnd::cleanup()
     m_root.reset();
 }
 
-RunningProgram* TestEndToEnd::launch()
+RunningProgram* TestEndToEnd::launch(const QStringList& wrapper)
 {
     m_program.reset();
     m_program = std::make_unique<RunningProgram>(
-        *m_x, m_sound.get(), work(), m_root->filePath(QStringLiteral("home")));
+        *m_x, m_sound.get(), work(), m_root->filePath(QStringLiteral("home")), wrapper);
     if (!m_program->start()) {
         qWarning("the main window did not appear; %s; %s; visible windows: %s",
             qPrintable(m_program->describeState()), qPrintable(m_x->describeState()),
@@ -271,25 +298,35 @@ bool TestEndToEnd::openAboutBox(const RunningProgram& program)
     return false;
 }
 
-std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
-    const RunningProgram& program, const QString& path, QDateTime* savedAt)
+bool TestEndToEnd::chooseSaveFile(const RunningProgram& program, const QString& path,
+    const std::function<void()>& beforeAccepting)
 {
-    if (savedAt)
-        *savedAt = QDateTime::currentDateTime();
     if (!program.clickControl(IDC_SAVE))
-        return std::nullopt;
+        return false;
     const std::optional<QString> chooser = m_x->waitForWindow(chooserTitle);
     if (!chooser) {
         qWarning("no file chooser titled %s appeared", qPrintable(chooserTitle));
-        return std::nullopt;
+        return false;
     }
     m_x->keys(*chooser, { QStringLiteral("ctrl+a") });
     m_x->type(*chooser, path);
+    if (beforeAccepting)
+        beforeAccepting();
     // The first Return may only close the completer's popup.
     for (int attempt = 0; attempt < 3 && !m_x->windowsTitled(chooserTitle).isEmpty(); ++attempt) {
         m_x->keys(*chooser, { QStringLiteral("Return") });
         m_x->waitForNoWindow(chooserTitle, 1500);
     }
+    return m_x->windowsTitled(chooserTitle).isEmpty();
+}
+
+std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
+    const RunningProgram& program, const QString& path, QDateTime* savedAt)
+{
+    if (savedAt)
+        *savedAt = QDateTime::currentDateTime();
+    if (!chooseSaveFile(program, path))
+        return std::nullopt;
     // A short report reaches the file in one write, which ends with a line end.
     if (!eventually([&path] { return readFile(path).endsWith("\r\n"); }))
         qWarning("no report was written to %s", qPrintable(path));
@@ -633,6 +670,10 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults_data()
     QTest::newRow("23 bytes") << "short";
     QTest::newRow("a folder") << "folder";
     QTest::newRow("locked by another process") << "locked";
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a symlink to /dev/full") << "devfull";
+    QTest::newRow("a dangling symlink") << "dangling";
+    QTest::newRow("on a full file system") << "full";
 }
 
 void TestEndToEnd::unusableSettingsFilesGiveDefaults()
@@ -641,35 +682,284 @@ void TestEndToEnd::unusableSettingsFilesGiveDefaults()
     const QString config = work(QStringLiteral("config.ini"));
     const QByteArray stored = settingsBytes({ 30, 40, 50, 4, 4, 4 });
     QProcess holder;
+    QStringList wrapper;
     if (kind == QLatin1String("short"))
         QVERIFY(writeFile(config, stored.left(23)));
     if (kind == QLatin1String("folder"))
         QVERIFY(QDir(work()).mkdir(QStringLiteral("config.ini")));
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(config).constData(), 0600), 0);
+    if (kind == QLatin1String("devfull"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), config));
+    if (kind == QLatin1String("dangling"))
+        QVERIFY(QFile::link(work(QStringLiteral("missing/config.ini")), config));
     if (kind == QLatin1String("locked")) {
         QVERIFY(writeFile(config, stored));
-        // --no-fork: the process that holds the lock is the one ended below.
-        holder.start(QStringLiteral("flock"),
-            { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), config,
-                QStringLiteral("sleep"), QStringLiteral("60") });
-        QVERIFY(holder.waitForStarted());
-        QVERIFY(eventually([&config] { return lockedElsewhere(config); }));
+        QVERIFY(lockInAnotherProcess(holder, config));
     }
-    RunningProgram* program = launch();
+    if (kind == QLatin1String("full")) {
+        // A private mount namespace whose working folder is a tiny file system, filled up.
+        wrapper = QStringList { QStringLiteral("unshare"), QStringLiteral("--user"),
+            QStringLiteral("--map-root-user"), QStringLiteral("--mount"), QStringLiteral("sh"),
+            QStringLiteral("-c"),
+            QStringLiteral("mount -t tmpfs -o size=16k zelvano-full \"$1\" && cd \"$1\" && "
+                           "{ cat /dev/zero > filler 2>/dev/null; true; } && exec \"$2\""),
+            QStringLiteral("sh"), work() };
+    }
+    RunningProgram* program = launch(wrapper);
+    if (!program && kind == QLatin1String("full"))
+        QSKIP("cannot mount a private file system here");
     QVERIFY(program);
     // Confirming unchanged writes the values on show; where the file cannot be written yet, the
     // user is told, and once it can, the defaults land in it.
     QVERIFY(unlockSettings(*program));
     QVERIFY(confirmSettings(*program));
-    if (kind != QLatin1String("short")) {
-        QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
-        if (kind == QLatin1String("folder"))
-            QVERIFY(QDir(work()).rmdir(QStringLiteral("config.ini")));
-        holder.kill();
-        holder.waitForFinished();
-        QVERIFY(unlockSettings(*program));
-        QVERIFY(confirmSettings(*program));
+    if (kind == QLatin1String("short")) {
+        QVERIFY2(fileBecomes(config, defaultSettings), qPrintable(readFile(config).toHex(' ')));
+        return;
     }
+    QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
+    if (kind == QLatin1String("full")) {
+        QVERIFY(program->keys({ QStringLiteral("Escape") }));
+        QVERIFY2(program->waitForExit(2000) == 0, qPrintable(program->describeState()));
+        return;
+    }
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(work()).rmdir(QStringLiteral("config.ini")));
+    else if (kind != QLatin1String("locked"))
+        QVERIFY(QFile::remove(config));
+    holder.kill();
+    holder.waitForFinished();
+    QVERIFY(unlockSettings(*program));
+    QVERIFY(confirmSettings(*program));
     QVERIFY2(fileBecomes(config, defaultSettings), qPrintable(readFile(config).toHex(' ')));
+}
+
+void TestEndToEnd::settingsFilesOfAnySizeKeepTheirTail_data()
+{
+    QTest::addColumn<int>("size");
+    for (const int size : { 0, 23, 24, 25, 30, 4096, 4097 })
+        QTest::newRow(qPrintable(QStringLiteral("%1 bytes").arg(size))) << size;
+}
+
+// What is read is shown: the stored values from 24 bytes on, the defaults below. A confirm
+// writes the first 24 bytes and leaves every byte after them as it was.
+void TestEndToEnd::settingsFilesOfAnySizeKeepTheirTail()
+{
+    QFETCH(int, size);
+    const QString config = work(QStringLiteral("config.ini"));
+    const QByteArray stored = settingsBytes({ 30, 40, 50, 4, 4, 4 });
+    QByteArray bytes = stored;
+    for (int i = 24; i < size; ++i)
+        bytes.append(static_cast<char>(i * 7 % 251));
+    bytes.truncate(size);
+    QVERIFY(writeFile(config, bytes));
+
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(unlockSettings(*program));
+    QVERIFY(confirmSettings(*program));
+    const QByteArray expected = size < 24 ? defaultSettings : stored + bytes.mid(24);
+    QVERIFY2(fileBecomes(config, expected), qPrintable(readFile(config).left(48).toHex(' ')));
+}
+
+void TestEndToEnd::reportThatCannotBeWrittenIsReported_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("/dev/full through a .txt symlink") << "devfull";
+    QTest::newRow("locked by another process") << "locked";
+    QTest::newRow("folder gone before the write") << "vanished";
+}
+
+// Each failed save says so in the save error box, leaves a file that is not ours untouched, and
+// the program goes on: the next save into a good folder works.
+void TestEndToEnd::reportThatCannotBeWrittenIsReported()
+{
+    QFETCH(QString, kind);
+    const QByteArray theirs("someone else's report\r\n");
+    QString target = other(QStringLiteral("full.txt"));
+    QProcess holder;
+    std::function<void()> beforeAccepting;
+    if (kind == QLatin1String("devfull"))
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), target));
+    if (kind == QLatin1String("locked")) {
+        target = other(QStringLiteral("locked.txt"));
+        QVERIFY(writeFile(target, theirs));
+        QVERIFY(lockInAnotherProcess(holder, target));
+    }
+    if (kind == QLatin1String("vanished")) {
+        QVERIFY(QDir(other()).mkdir(QStringLiteral("gone")));
+        target = other(QStringLiteral("gone/report.txt"));
+        beforeAccepting = [this] { QVERIFY(QDir(other()).rmdir(QStringLiteral("gone"))); };
+    }
+
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(program->clickControl(IDC_SLIDE));
+    QVERIFY(chooseSaveFile(*program, target, beforeAccepting));
+    QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
+    if (kind == QLatin1String("locked"))
+        QCOMPARE(readFile(target), theirs);
+    if (kind == QLatin1String("vanished"))
+        QVERIFY(!QDir(other(QStringLiteral("gone"))).exists());
+    const std::optional<std::vector<Lap>> laps
+        = saveReport(*program, other(QStringLiteral("after.txt")));
+    QVERIFY(laps && laps->size() == 1);
+    holder.kill();
+    holder.waitForFinished();
+}
+
+void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("no sound server at start") << "no server";
+    QTest::newRow("sound server killed and started again") << "restart";
+    QTest::newRow("ring.wav is a FIFO") << "fifo";
+    QTest::newRow("closed while a ring plays") << "close while ringing";
+}
+
+// Whatever happens to the sound, the window closes and the process ends within 2 seconds, and
+// every ring is heard while a sound server is there.
+void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram()
+{
+    QFETCH(QString, fault);
+    if (fault == QLatin1String("fifo"))
+        QCOMPARE(
+            ::mkfifo(QFile::encodeName(work(QStringLiteral("ring.wav"))).constData(), 0600), 0);
+    if (fault == QLatin1String("close while ringing"))
+        QVERIFY(writeToneWav(work(QStringLiteral("ring.wav")), 1500.0, 3000));
+    if (fault != QLatin1String("no server"))
+        startListening();
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(program->clickControl(IDC_TEST));
+    int ringingMs = 1200; // the three rings of Test still to come when the window is closed
+    if (fault == QLatin1String("restart")) {
+        QThread::msleep(1300);
+        QCOMPARE(findOnsets(stopListening(), PulseSink::sampleRate).size(), std::size_t { 3 });
+        m_sound->killServer();
+        QVERIFY(program->clickControl(IDC_TEST)); // rings for nobody
+        QThread::msleep(1300);
+        QVERIFY2(m_sound->restartServer(), qPrintable(m_sound->errorString()));
+        QVERIFY(m_sound->startRecording());
+        QVERIFY(program->clickControl(IDC_TEST));
+    }
+    if (fault != QLatin1String("close while ringing")) {
+        QThread::msleep(1300);
+        ringingMs = 0;
+        if (m_sound) {
+            const std::vector<double> onsets = findOnsets(stopListening(), PulseSink::sampleRate);
+            QVERIFY2(onsets.size() == 3, qPrintable(describeOnsets(onsets)));
+        }
+    }
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(program->waitForExit(2000 + ringingMs) == 0, qPrintable(program->describeState()));
+}
+
+namespace {
+
+// What a running process holds, from /proc.
+struct Footprint
+{
+    qint64 rssKiB = -1;
+    int threads = -1;
+    int descriptors = -1;
+};
+
+Footprint footprintOf(qint64 pid)
+{
+    Footprint footprint;
+    const QString proc = QStringLiteral("/proc/%1/").arg(pid);
+    for (const QByteArray& line : readFile(proc + QStringLiteral("status")).split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            footprint.rssKiB = line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith("Threads:"))
+            footprint.threads = line.mid(8).trimmed().toInt();
+    }
+    footprint.descriptors = static_cast<int>(QDir(proc + QStringLiteral("fd"))
+                                                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                                                 .size());
+    return footprint;
+}
+
+QString describe(const Footprint& footprint)
+{
+    return QStringLiteral("RSS %1 KiB, %2 threads, %3 descriptors")
+        .arg(footprint.rssKiB)
+        .arg(footprint.threads)
+        .arg(footprint.descriptors);
+}
+
+} // namespace
+
+// Test pressed again and again through the real player: every ring is heard, and the program
+// holds no more memory, threads or descriptors at the end than after the first few.
+void TestEndToEnd::thousandRingsLeaveNothingBehind()
+{
+    constexpr int presses = 334; // three rings each
+    constexpr int warmUpPresses = 10;
+    // Freed memory is reused at once instead of sitting in the sanitizer's quarantine, which
+    // would look like growth.
+    qputenv("ASAN_OPTIONS", "quarantine_size_mb=0:thread_local_quarantine_size_kb=0");
+    startListening();
+    RunningProgram* program = launch();
+    qunsetenv("ASAN_OPTIONS");
+    QVERIFY(program);
+    QElapsedTimer wall;
+    wall.start();
+    Footprint before;
+    for (int press = 0; press < presses; ++press) {
+        QVERIFY(program->clickControl(IDC_TEST));
+        QThread::msleep(1250);
+        if (press + 1 == warmUpPresses)
+            before = footprintOf(program->processId());
+    }
+    const Footprint after = footprintOf(program->processId());
+    const std::vector<double> onsets = findOnsets(stopListening(), PulseSink::sampleRate);
+    qInfo("%d rings in %lld s; after %d rings: %s; at the end: %s", presses * 3,
+        wall.elapsed() / 1000, warmUpPresses * 3, qPrintable(describe(before)),
+        qPrintable(describe(after)));
+    QCOMPARE(onsets.size(), std::size_t { presses * 3 });
+    QVERIFY2(after.rssKiB - before.rssKiB < 4096, qPrintable(describe(after)));
+    // Qt's idle pool threads may end meanwhile; nothing may be added.
+    QVERIFY2(after.threads <= before.threads, qPrintable(describe(after)));
+    QVERIFY2(after.descriptors <= before.descriptors, qPrintable(describe(after)));
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(program->waitForExit(2000) == 0, qPrintable(program->describeState()));
+}
+
+// Ten thousand slides, saved at 1,000, 5,000 and 10,000: each report holds every slide once, in
+// the list's order, and how long each save takes is printed.
+void TestEndToEnd::tenThousandSlidesAreSavedInFull()
+{
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    int slides = 0;
+    for (const int total : { 1000, 5000, 10000 }) {
+        QVERIFY(program->clickControlRepeatedly(IDC_SLIDE, total - slides));
+        slides = total;
+        const QString path = other(QStringLiteral("slides-%1.txt").arg(total));
+        QElapsedTimer save;
+        save.start();
+        const std::optional<std::vector<Lap>> laps = saveReport(*program, path);
+        const qint64 savedMs = save.elapsed();
+        QVERIFY(laps);
+        QCOMPARE(laps->size(), std::size_t(total));
+        const QStringList lines = decodeCp932(readFile(path))
+                                      .value_or(QString())
+                                      .split(QStringLiteral("\r\n"))
+                                      .mid(2, total);
+        QVERIFY(std::is_sorted(lines.begin(), lines.end()));
+        std::set<int> numbers;
+        for (const QString& line : lines)
+            numbers.insert(line.mid(6, line.indexOf(u']') - 6).toInt());
+        QCOMPARE(numbers.size(), std::size_t(total));
+        QCOMPARE(*numbers.begin(), 1);
+        QCOMPARE(*numbers.rbegin(), total);
+        qInfo("%d slides: saved in %lld ms (Save pressed to report complete, chooser included), "
+              "%lld bytes",
+            total, savedMs, QFileInfo(path).size());
+    }
 }
 
 QTEST_APPLESS_MAIN(TestEndToEnd)

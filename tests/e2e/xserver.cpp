@@ -1,6 +1,8 @@
 #include "e2e/xserver.h"
 
+#include <csignal>
 #include <optional>
+#include <sys/prctl.h>
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -21,6 +23,8 @@ XServer::XServer(Desktop desktop)
     // Xvfb writes warnings for every keymap it compiles; a pipe nobody drains would fill up and
     // stall the server, so they go to a file.
     m_server->setStandardErrorFile(m_logDir.filePath(QStringLiteral("xvfb.log")));
+    // A test that crashes or is stopped by its watchdog takes its X server with it.
+    m_server->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     // -displayfd makes Xvfb pick a free display and print its number once it accepts clients;
     // -noreset keeps it from resetting whenever its last client (often xdotool) leaves: a
     // program connecting during such a reset is turned away.

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -23,6 +24,8 @@ private slots:
     void truncationWaitsForTheLock();
     void directoryCannotBeOpened();
     void readOnlyFileReadsButDoesNotWrite();
+    void onlyRegularFilesOpenAndNothingWaits_data();
+    void onlyRegularFilesOpenAndNothingWaits();
 
 private:
     std::string path(const char* name) const
@@ -118,6 +121,34 @@ void TestDiskFile::readOnlyFileReadsButDoesNotWrite()
     if (::geteuid() == 0)
         QSKIP("root may write any file, so a read-only file cannot refuse a write here");
     QVERIFY(!openDiskFile(file, OpenMode::WriteKeep));
+}
+
+void TestDiskFile::onlyRegularFilesOpenAndNothingWaits_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("symlink to /dev/full") << "/dev/full";
+    QTest::newRow("symlink to /dev/zero") << "/dev/zero";
+    QTest::newRow("folder") << "folder";
+}
+
+// A FIFO without a writer would block a plain open for ever, /dev/zero would never end and
+// /dev/full refuses every write: none of them is a file to read settings from or write into.
+void TestDiskFile::onlyRegularFilesOpenAndNothingWaits()
+{
+    QFETCH(QString, kind);
+    const std::string file = path("special");
+    QFile::remove(QString::fromStdString(file));
+    QDir(m_dir.path()).rmdir("special");
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(file.c_str(), 0600), 0);
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir(m_dir.path()).mkdir("special"));
+    else
+        QVERIFY(QFile::link(kind, QString::fromStdString(file)));
+    for (const OpenMode mode :
+        { OpenMode::ReadCreate, OpenMode::WriteKeep, OpenMode::WriteTruncate })
+        QVERIFY2(!openDiskFile(file, mode), std::to_string(static_cast<int>(mode)).c_str());
 }
 
 QTEST_APPLESS_MAIN(TestDiskFile)

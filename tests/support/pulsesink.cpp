@@ -51,14 +51,38 @@ PulseSink::PulseSink()
         fail(QStringLiteral("cannot create the server's runtime folder"));
         return;
     }
-    if (!startServer())
-        return;
+    if (startServer())
+        startKeepAlive();
+}
+
+bool PulseSink::startKeepAlive()
+{
     // A silent low-latency stream keeps the sink awake and its latency low, so a sound is heard
     // a few tens of milliseconds after it starts, the first one included.
     m_keepAlive = startChild(QStringLiteral("pacat"),
         QStringList { QStringLiteral("--playback"), QStringLiteral("--device=") + sinkName }
             + rawFormat(),
         [](QProcess& process) { process.setStandardInputFile(QStringLiteral("/dev/zero")); });
+    return m_keepAlive != nullptr;
+}
+
+void PulseSink::killServer()
+{
+    endChild(m_recorder);
+    endChild(m_keepAlive);
+    if (m_server) {
+        m_server->kill();
+        m_server->waitForFinished(3000);
+    }
+    m_server.reset();
+    QFile::remove(m_dir.filePath(QStringLiteral("run/native")));
+}
+
+bool PulseSink::restartServer()
+{
+    killServer();
+    m_error.clear();
+    return startServer() && startKeepAlive();
 }
 
 PulseSink::~PulseSink()

@@ -37,6 +37,10 @@ public:
     // Points a child process at this server.
     void addTo(QProcessEnvironment& environment) const;
 
+    // Kills the server, as a crash would, and later starts a fresh one at the same address.
+    void killServer();
+    bool restartServer();
+
     // Starts recording the sink and returns once samples arrive.
     bool startRecording();
     // Stops recording and returns everything recorded since startRecording().
@@ -44,6 +48,7 @@ public:
 
 private:
     bool startServer();
+    bool startKeepAlive();
     bool waitForServer();
     QString runPactl(const QStringList& arguments); // the error, empty on success
     std::unique_ptr<QProcess> startChild(const QString& program, const QStringList& arguments,

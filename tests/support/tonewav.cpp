@@ -55,19 +55,77 @@ QByteArray wavFromSamples(const std::vector<qint16>& samples)
     return wav;
 }
 
+namespace {
+
+    std::vector<double> toneValues(double frequency, int durationMs, int sampleRate, bool struck)
+    {
+        const auto count = static_cast<int>(qint64(sampleRate) * durationMs / 1000);
+        const int fade = sampleRate / 200;
+        std::vector<double> values;
+        values.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            double envelope = std::min({ 1.0, double(i) / fade, double(count - 1 - i) / fade });
+            if (struck)
+                envelope *= std::exp(-double(i) / (0.15 * sampleRate)); // 150 ms time constant
+            values.push_back(
+                0.5 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / sampleRate));
+        }
+        return values;
+    }
+
+} // namespace
+
 QByteArray toneWav(double frequency, int durationMs)
 {
-    const auto count = static_cast<int>(qint64(rate) * durationMs / 1000);
-    const int fade = rate / 200;
     std::vector<qint16> samples;
-    samples.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const double envelope = std::min({ 1.0, double(i) / fade, double(count - 1 - i) / fade });
-        const double value
-            = 0.5 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / rate);
+    for (const double value : toneValues(frequency, durationMs, rate, false))
         samples.push_back(static_cast<qint16>(std::lround(value * 32767.0)));
-    }
     return wavFromSamples(samples);
+}
+
+QByteArray struckToneWav(double frequency, int durationMs, WavShape shape)
+{
+    QByteArray data;
+    for (const double value : toneValues(frequency, durationMs, shape.rate, true)) {
+        for (int channel = 0; channel < shape.channels; ++channel) {
+            if (shape.bits == 8) {
+                data.append(static_cast<char>(std::lround(128.0 + value * 127.0)));
+                continue;
+            }
+            const auto sample = static_cast<quint16>(std::lround(value * 32767.0));
+            char bytes[2];
+            if (shape.bigEndian)
+                qToBigEndian(sample, bytes);
+            else
+                qToLittleEndian(sample, bytes);
+            data.append(bytes, 2);
+        }
+    }
+    const auto frameBytes = static_cast<quint16>(shape.channels * shape.bits / 8);
+    QByteArray wav(shape.bigEndian ? "RIFX" : "RIFF");
+    QByteArray header;
+    const auto put32 = [&](quint32 v) {
+        char b[4];
+        shape.bigEndian ? qToBigEndian(v, b) : qToLittleEndian(v, b);
+        header.append(b, 4);
+    };
+    const auto put16 = [&](quint16 v) {
+        char b[2];
+        shape.bigEndian ? qToBigEndian(v, b) : qToLittleEndian(v, b);
+        header.append(b, 2);
+    };
+    put32(static_cast<quint32>(36 + data.size()));
+    header.append("WAVEfmt ");
+    put32(16);
+    put16(1);
+    put16(static_cast<quint16>(shape.channels));
+    put32(static_cast<quint32>(shape.rate));
+    put32(static_cast<quint32>(shape.rate) * frameBytes);
+    put16(frameBytes);
+    put16(static_cast<quint16>(shape.bits));
+    header.append("data");
+    put32(static_cast<quint32>(data.size()));
+    return wav + header + data;
 }
 
 bool writeWav(const QString& path, const std::vector<qint16>& samples)

@@ -16,6 +16,20 @@ bool writeWav(const QString& path, const std::vector<qint16>& samples);
 // so it starts and ends without a click.
 QByteArray toneWav(double frequency, int durationMs);
 
+// How the samples of a tone file are laid out.
+struct WavShape
+{
+    int bits = 16; // 8 (unsigned) or 16
+    int channels = 1;
+    int rate = 44100;
+    bool bigEndian = false; // "RIFX" instead of "RIFF"
+};
+
+// The same tone struck like a bell: it dies away with a time constant of 150 ms, to about a
+// fourteenth of its start after 400 ms. Started again then, it rises abruptly, where a steady
+// tone would go on seamlessly.
+QByteArray struckToneWav(double frequency, int durationMs, WavShape shape = {});
+
 // Writes toneWav() to path; false when the file cannot be written.
 bool writeToneWav(const QString& path, double frequency, int durationMs);
 
