@@ -1,7 +1,7 @@
 // How long a bell takes from the play request to its onset in a recording of a private sound
 // server's output: the first ring after the player starts (cold) and the rings after it (warm),
-// with ring.wav and with the built-in bell. Build with the dev or release preset and run
-// build/bench/zelvano_bench_bell_latency [RINGS].
+// with ring.wav and with the built-in bell. Run build-release/bench/zelvano_bench_bell_latency
+// [RINGS]; human-readable lines go to standard error, one JSON object to standard output.
 //
 // The recording is lined up with the clock by its end: the samples recorded, counted back from
 // the moment recording stops. The recorder hands over its samples in 20 ms fragments and the
@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "benchjson.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
@@ -52,7 +53,7 @@ Run measure(PulseSink& sink, int rings, int settleBeforeFirstMs)
     const std::vector<qint16> samples = sink.stopRecording();
     const double recordedMs = static_cast<double>(samples.size()) * 1000.0 / PulseSink::sampleRate;
     const double recordingStartMs = stoppedAtMs - recordedMs;
-    std::printf("(recording lined up to start at %.1f ms)\n", recordingStartMs);
+    std::fprintf(stderr, "(recording lined up to start at %.1f ms)\n", recordingStartMs);
     const std::vector<double> onsets = findOnsets(samples, PulseSink::sampleRate);
     Run run;
     run.onsets = onsets.size();
@@ -61,10 +62,10 @@ Run measure(PulseSink& sink, int rings, int settleBeforeFirstMs)
     return run;
 }
 
-void report(const char* what, const Run& run)
+void report(JsonObject& json, const char* key, const char* what, const Run& run)
 {
     if (run.latenciesMs.empty()) {
-        std::printf("%-34s no onsets\n", what);
+        std::fprintf(stderr, "%-34s no onsets\n", what);
         return;
     }
     std::vector<double> warm(run.latenciesMs.begin() + 1, run.latenciesMs.end());
@@ -72,8 +73,14 @@ void report(const char* what, const Run& run)
     const auto at = [&warm](double q) {
         return warm.empty() ? 0.0 : warm[static_cast<std::size_t>(q * double(warm.size() - 1))];
     };
-    std::printf("%-34s cold %5.1f ms; warm median %5.1f, max %5.1f ms (%zu onsets)\n", what,
-        run.latenciesMs.front(), at(0.5), at(1.0), run.onsets);
+    std::fprintf(stderr, "%-34s cold %5.1f ms; warm median %5.1f, max %5.1f ms (%zu onsets)\n",
+        what, run.latenciesMs.front(), at(0.5), at(1.0), run.onsets);
+    JsonObject figures;
+    figures.add("cold_ms", run.latenciesMs.front());
+    figures.add("warm_median_ms", at(0.5));
+    figures.add("warm_max_ms", at(1.0));
+    figures.add("onsets", static_cast<double>(run.onsets));
+    json.add(key, figures);
 }
 
 } // namespace
@@ -91,10 +98,12 @@ int main(int argc, char* argv[])
     QTemporaryDir work;
     QDir::setCurrent(work.path());
 
-    report("built-in bell, ring at once", measure(sink, rings, 0));
-    report("built-in bell, ring after 500 ms", measure(sink, rings, 500));
+    JsonObject json;
+    report(json, "bell_at_once", "built-in bell, ring at once", measure(sink, rings, 0));
+    report(json, "bell_after_500ms", "built-in bell, ring after 500 ms", measure(sink, rings, 500));
     writeToneWav(QStringLiteral("ring.wav"), 1500.0, 300);
-    report("ring.wav, ring at once", measure(sink, rings, 0));
-    report("ring.wav, ring after 500 ms", measure(sink, rings, 500));
+    report(json, "wav_at_once", "ring.wav, ring at once", measure(sink, rings, 0));
+    report(json, "wav_after_500ms", "ring.wav, ring after 500 ms", measure(sink, rings, 500));
+    std::printf("%s\n", json.text().c_str());
     return 0;
 }
