@@ -31,6 +31,7 @@
 #include "clock/bellringer.h"
 #include "files/settingsfile.h"
 #include "ui/dialogtemplate.h"
+#include "ui/qtbackends.h"
 #include "ui/qtplatformservices.h"
 #include "ui/soundplayer.h"
 #include "ui/timerdialog.h"
@@ -243,6 +244,7 @@ int usage()
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    chooseQtBackends(); // as the program does
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.size() == 2 && arguments[0] == QLatin1String("accuracy")) {
