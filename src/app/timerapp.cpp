@@ -13,6 +13,7 @@
 #include "app/version.h"
 #include "app/windowplacement.h"
 #include "core/texts.h"
+#include "ui/qtbackends.h"
 #include "ui/qtplatformservices.h"
 #include "ui/soundplayer.h"
 #include "ui/timerdialog.h"
@@ -83,6 +84,7 @@ int TimerApp::run(char* programName)
     int argc = 1;
     char* argv[] = { programName, nullptr };
     qInstallMessageHandler(startupMessageHandler);
+    chooseQtBackends();
     QApplication application(argc, argv);
     releaseHeldMessages();
     QApplication::setApplicationName(QString::fromUtf8(texts::windowCaption));

@@ -25,6 +25,7 @@
 #include "ui/accessiblenames.h"
 #include "ui/dialogtemplate.h"
 #include "ui/laplist.h"
+#include "ui/timedisplay.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -86,7 +87,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     nameControlsForScreenReaders(m_controls);
     setFixedSize(units.toPixels(mainWindowClientUnits));
 
-    m_display = qobject_cast<QLineEdit*>(control(IDC_TIME_DISPLAY));
+    m_display = qobject_cast<TimeDisplay*>(control(IDC_TIME_DISPLAY));
     m_lapList = qobject_cast<LapList*>(control(IDC_SLIDE_LIST));
     for (std::size_t i = 0; i < bellFieldIds.size(); ++i) {
         m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
@@ -122,12 +123,7 @@ void TimerDialog::connectButton(int id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-// Painted at once: a bell due on this second blocks the thread before the next paint event.
-void TimerDialog::setDisplayText(const std::string& text)
-{
-    m_display->setText(qs(text));
-    m_display->repaint();
-}
+void TimerDialog::setDisplayText(const std::string& text) { m_display->showText(qs(text)); }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
 {

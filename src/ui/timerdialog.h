@@ -15,6 +15,7 @@ class QPushButton;
 namespace zelvano {
 
 class LapList;
+class TimeDisplay;
 
 // The main window. It realises TimerView on its widgets and hands every button press and tick
 // to one operation of the timer logic; it decides nothing about the timer itself.
@@ -66,7 +67,7 @@ private:
     BellSettings m_settings;
     TimerContext m_context;
     std::map<int, QWidget*> m_controls;
-    QLineEdit* m_display = nullptr;
+    TimeDisplay* m_display = nullptr;
     LapList* m_lapList = nullptr;
     std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
     QPushButton* m_settingsToggle = nullptr;

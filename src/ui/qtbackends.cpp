@@ -1,0 +1,13 @@
+#include "ui/qtbackends.h"
+
+#include <QByteArray>
+
+namespace zelvano {
+
+void chooseQtBackends()
+{
+    qputenv("QT_NO_GLIB", QByteArrayLiteral("1"));
+    qputenv("QT_XCB_NO_MITSHM", QByteArrayLiteral("1"));
+}
+
+} // namespace zelvano
