@@ -1,5 +1,6 @@
 #include "ui/timerdialog.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <QContextMenuEvent>
@@ -7,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,19 +45,38 @@ namespace {
 
     QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-    // The display's font is sized by its character cell, ascent plus descent, not by its em. Qt
-    // picks fonts in whole pixel sizes only, and those of the dialog's CJK face give cells of 49
-    // and 51 px; Debian's default sans face has a 50 px cell, at 43 px.
+    // The display's font is sized by its character cell, ascent plus descent, not by its em: the
+    // largest whole pixel size whose cell fits. Qt picks fonts in whole pixel sizes only, and those
+    // of the dialog's CJK face give cells of 49 and 51 px; Debian's default sans face has a 50 px
+    // cell, at 43 px. The cell grows in proportion to the size, so one measurement gives a guess
+    // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
     QFont displayFont()
     {
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setStyleHint(QFont::SansSerif);
         font.setWeight(QFont::Normal);
-        int pixelSize = displayCellHeightPx;
+        const auto cellAt = [&font](int pixelSize) {
+            font.setPixelSize(pixelSize);
+            return QFontMetrics(font).height();
+        };
+        const int fullCell = cellAt(displayCellHeightPx);
+        int pixelSize = std::clamp(displayCellHeightPx * displayCellHeightPx / std::max(1, fullCell),
+            1, displayCellHeightPx);
+        while (pixelSize > 1 && cellAt(pixelSize) > displayCellHeightPx)
+            --pixelSize;
+        while (pixelSize < displayCellHeightPx && cellAt(pixelSize + 1) <= displayCellHeightPx)
+            ++pixelSize;
         font.setPixelSize(pixelSize);
-        while (pixelSize > 1 && QFontMetrics(font).height() > displayCellHeightPx)
-            font.setPixelSize(--pixelSize);
         return font;
+    }
+
+    // Read by Qt's own PNG reader: left to guess, or even told the format, Qt first loads every
+    // image plugin there is to ask whether it reads the file, which start-up would wait for.
+    QImage readPng(const QString& path)
+    {
+        QImageReader reader(path, "png");
+        reader.setAutoDetectImageFormat(false);
+        return reader.read();
     }
 
     // Desktop programs first offer to save among the user's documents.
@@ -77,7 +98,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     setWindowTitle(QString::fromUtf8(texts::windowCaption));
     QIcon icon;
     for (const char* image : { ":/zelvano-16.png", ":/zelvano-32.png", ":/zelvano-128.png" })
-        icon.addFile(QString::fromLatin1(image));
+        icon.addPixmap(QPixmap::fromImage(readPng(QString::fromLatin1(image))));
     setWindowIcon(icon);
     setFont(dialogFont());
     addAboutToSystemMenu();
