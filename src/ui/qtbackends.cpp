@@ -6,7 +6,6 @@ namespace zelvano {
 
 void chooseQtBackends()
 {
-    qputenv("QT_NO_GLIB", QByteArrayLiteral("1"));
     qputenv("QT_XCB_NO_MITSHM", QByteArrayLiteral("1"));
 }
 

@@ -15,7 +15,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTimerEvent>
 
 #include "clock/bellringer.h"
 #include "clock/laplog.h"
@@ -27,6 +26,7 @@
 #include "ui/accessiblenames.h"
 #include "ui/dialogtemplate.h"
 #include "ui/laplist.h"
+#include "ui/precisetick.h"
 #include "ui/timedisplay.h"
 
 #ifdef Q_OS_WIN
@@ -37,7 +37,7 @@ namespace zelvano {
 
 namespace {
 
-    constexpr int tickIntervalMs = 1000;
+    constexpr std::chrono::milliseconds tickInterval { 1000 };
     constexpr int displayCellHeightPx = 50;
 
     constexpr std::array<int, BellSettings::valueCount> bellFieldIds { IDC_BELL1_MINUTES,
@@ -94,7 +94,9 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_context { m_state, m_settings, *this, platform }
+    , m_tick(new PreciseTick(tickInterval, this))
 {
+    connect(m_tick, &PreciseTick::ticked, this, [this] { onTick(m_context); });
     setWindowTitle(QString::fromUtf8(texts::windowCaption));
     QIcon icon;
     for (const char* image : { ":/zelvano-16.png", ":/zelvano-32.png", ":/zelvano-128.png" })
@@ -181,20 +183,9 @@ void TimerDialog::setSettingsToggleText(const std::string& text)
     m_settingsToggle->setText(qs(text));
 }
 
-// A precise timer restarts its phase when re-armed, and Qt delivers expiries missed while the
-// thread was blocked as a single event, so the count falls behind rather than racing ahead.
-void TimerDialog::armTick()
-{
-    killTick();
-    m_tickId = startTimer(tickIntervalMs, Qt::PreciseTimer);
-}
+void TimerDialog::armTick() { m_tick->start(); }
 
-void TimerDialog::killTick()
-{
-    if (m_tickId != 0)
-        killTimer(m_tickId);
-    m_tickId = 0;
-}
+void TimerDialog::killTick() { m_tick->stop(); }
 
 std::optional<std::string> TimerDialog::chooseSaveFile(
     const std::string& initialName, const std::string& defaultSuffix)
@@ -218,8 +209,6 @@ void TimerDialog::reportSaved(const std::string& path)
 {
     m_saveFolder = QFileInfo(qs(path)).absolutePath();
 }
-
-void TimerDialog::timerEvent(QTimerEvent*) { onTick(m_context); }
 
 // Window managers on Linux do not let a program add to the window menu, so the About entry lives
 // in the window's own context menu (right click, the Menu key or Shift+F10), and on Windows also

@@ -15,6 +15,7 @@ class QPushButton;
 namespace zelvano {
 
 class LapList;
+class PreciseTick;
 class TimeDisplay;
 
 // The main window. It realises TimerView on its widgets and hands every button press and tick
@@ -51,7 +52,6 @@ signals:
     void aboutRequested();
 
 protected:
-    void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 #ifdef Q_OS_WIN
@@ -71,7 +71,7 @@ private:
     LapList* m_lapList = nullptr;
     std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
     QPushButton* m_settingsToggle = nullptr;
-    int m_tickId = 0;
+    PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
 };
 

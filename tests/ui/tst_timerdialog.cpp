@@ -368,6 +368,7 @@ void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     QTest::newRow("last digit") << "000:00" << "000:01";
+    QTest::newRow("tens of seconds") << "000:19" << "000:20";
     QTest::newRow("new minute") << "000:59" << "001:00";
     QTest::newRow("wider text") << "999:59" << "1000:00";
     QTest::newRow("same text") << "000:07" << "000:07";
