@@ -81,11 +81,13 @@ bool TimeDisplay::canPaintTextAreaAlone() const
     return m_textEngine && isVisible() && palette().base().isOpaque();
 }
 
+// A pixel inside the style's contents rectangle, so that at a fractional scale factor the pixels
+// painted never reach the frame's shading, which would darken with every paint over itself.
 QRect TimeDisplay::textArea() const
 {
     QStyleOptionFrame option;
     initStyleOption(&option);
-    return style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    return style()->subElementRect(QStyle::SE_LineEditContents, &option, this).adjusted(1, 1, -1, -1);
 }
 
 } // namespace zelvano
