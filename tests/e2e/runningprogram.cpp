@@ -80,10 +80,10 @@ bool RunningProgram::clickControl(int id) const
 
 bool RunningProgram::clickControlRepeatedly(int id, int times) const
 {
-    const std::optional<QPoint> centre = controlCentre(id);
-    return centre
-        && m_x.xdotool({ QStringLiteral("mousemove"), QString::number(centre->x()),
-                           QString::number(centre->y()), QStringLiteral("click"),
+    const std::optional<QRect> rect = controlRect(id);
+    return rect
+        && m_x.xdotool({ QStringLiteral("mousemove"), QString::number(rect->center().x()),
+                           QString::number(rect->center().y()), QStringLiteral("click"),
                            QStringLiteral("--repeat"), QString::number(times),
                            QStringLiteral("--delay"), QStringLiteral("1"), QStringLiteral("1") },
             times * 20 + 5000);
