@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run package test fuzz-build fuzz soak e2e clean
+.PHONY: all deps build run package test fuzz-build fuzz soak e2e bench clean
 
 all: build
 
@@ -50,6 +50,16 @@ e2e: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan -L '^e2e$$'
+
+# The benchmarks of bench/ against the optimised build in build-release/: one table on standard
+# output, the same in build-release/bench/results.json. TICK_MINUTES sets how long the tick
+# accuracy runs (2 by default); the whole run takes a few minutes more than that.
+TICK_MINUTES ?= 2
+bench:
+	@tools/install-deps bench
+	cmake --preset release
+	cmake --build --preset release --target zelvano_bench
+	bench/run-benchmarks build-release $(TICK_MINUTES)
 
 clean:
 	rm -rf build build-asan build-release build-package build-fuzz

@@ -7,12 +7,15 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
 #include "app/aboutdialog.h"
+#include "app/fontconfigwarmup.h"
 #include "app/version.h"
 #include "app/windowplacement.h"
 #include "core/texts.h"
+#include "ui/qtbackends.h"
 #include "ui/qtplatformservices.h"
 #include "ui/soundplayer.h"
 #include "ui/timerdialog.h"
@@ -83,6 +86,8 @@ int TimerApp::run(char* programName)
     int argc = 1;
     char* argv[] = { programName, nullptr };
     qInstallMessageHandler(startupMessageHandler);
+    chooseQtBackends();
+    FontConfigWarmUp fontConfig;
     QApplication application(argc, argv);
     releaseHeldMessages();
     QApplication::setApplicationName(QString::fromUtf8(texts::windowCaption));
@@ -94,6 +99,7 @@ int TimerApp::run(char* programName)
 
     SoundPlayer player;
     QtPlatformServices platform(player);
+    fontConfig.wait();
     TimerDialog dialog(platform);
     QObject::connect(&dialog, &TimerDialog::aboutRequested, &dialog, [&dialog] {
         AboutDialog about(&dialog);
@@ -101,6 +107,8 @@ int TimerApp::run(char* programName)
         about.exec();
     });
     centreWindow(dialog);
+    // The first thing the running window does; a ring cannot be asked for before.
+    QTimer::singleShot(0, &dialog, [&player] { player.start(); });
     dialog.exec();
     return EXIT_SUCCESS;
 }

@@ -8,6 +8,7 @@
 
 #include "core/texts.h"
 #include "ui/laplist.h"
+#include "ui/timedisplay.h"
 
 namespace zelvano {
 
@@ -24,7 +25,7 @@ const std::array<ControlTemplate, 27> mainWindowTemplate { {
     { IDC_BELL1_MINUTES, K::Edit, "", { 53, 98, 22, 14 } },
     { IDC_BELL2_MINUTES, K::Edit, "", { 53, 116, 22, 14 } },
     { IDC_BELL3_MINUTES, K::Edit, "", { 53, 134, 22, 14 } },
-    { IDC_TIME_DISPLAY, K::ReadOnlyEdit, "", { 16, 16, 115, 36 } },
+    { IDC_TIME_DISPLAY, K::TimeDisplay, "", { 16, 16, 115, 36 } },
     { IDC_SLIDE_LIST, K::SortedList, "", { 153, 16, 113, 106 } },
     { IDC_SETTINGS_TOGGLE, K::PushButton, t::settingsToggleInitial, { 80, 153, 52, 14 } },
     { IDC_STATIC, K::GroupBox, t::timerGroup, { 7, 2, 132, 81 } },
@@ -98,13 +99,10 @@ namespace {
             return label;
         }
         case K::Edit:
-        case K::ReadOnlyEdit: {
-            auto* edit = new QLineEdit(parent);
+        case K::TimeDisplay: {
+            QLineEdit* edit
+                = control.kind == K::TimeDisplay ? new TimeDisplay(parent) : new QLineEdit(parent);
             edit->setAlignment(Qt::AlignCenter);
-            if (control.kind == K::ReadOnlyEdit) {
-                edit->setReadOnly(true);
-                edit->setFocusPolicy(Qt::NoFocus);
-            }
             return edit;
         }
         case K::SortedList:

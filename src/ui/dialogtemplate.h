@@ -37,7 +37,7 @@ enum class ControlKind {
     Label,
     Icon,
     Edit,
-    ReadOnlyEdit,
+    TimeDisplay,
     SortedList
 };
 

@@ -83,9 +83,14 @@ namespace {
 
 } // namespace
 
-SoundPlayer::SoundPlayer()
-    : m_shared(std::make_shared<Shared>())
+SoundPlayer::SoundPlayer() = default;
+
+void SoundPlayer::start()
 {
+    if (m_started)
+        return;
+    m_started = true;
+    m_shared = std::make_shared<Shared>();
     if (!m_shared->loop)
         return;
     m_thread = std::thread(runSoundThread, m_shared);
@@ -111,6 +116,7 @@ SoundPlayer::~SoundPlayer()
 
 void SoundPlayer::play(const QString& fileName)
 {
+    start();
     if (!m_thread.joinable())
         return;
     // Resolved here: the working directory may change before the sound thread gets to it.

@@ -14,6 +14,11 @@ namespace zelvano {
 // is replaced by the built-in bell, so a bell is never silent while there is a sound server.
 // No wait on that thread is without a deadline, and destroying the player waits for it no more
 // than a second.
+//
+// The thread starts with start(), or with the first play() at the latest: the program starts it
+// once its window is up, since connecting to the sound server and decoding the bell would only
+// hold up the window. Both are done before the first request comes, so the first ring is as
+// quick as any other.
 class SoundPlayer final
 {
 public:
@@ -22,6 +27,8 @@ public:
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
 
+    // Starts the sound thread unless it runs; returns at once.
+    void start();
     // fileName is resolved against the working directory at the moment of the call.
     void play(const QString& fileName);
 
@@ -30,6 +37,7 @@ public:
 private:
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
+    bool m_started = false;
 };
 
 } // namespace zelvano

@@ -1,5 +1,6 @@
 #include "ui/timerdialog.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <QContextMenuEvent>
@@ -7,13 +8,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTimerEvent>
 
 #include "clock/bellringer.h"
 #include "clock/laplog.h"
@@ -25,6 +26,8 @@
 #include "ui/accessiblenames.h"
 #include "ui/dialogtemplate.h"
 #include "ui/laplist.h"
+#include "ui/precisetick.h"
+#include "ui/timedisplay.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -34,7 +37,7 @@ namespace zelvano {
 
 namespace {
 
-    constexpr int tickIntervalMs = 1000;
+    constexpr std::chrono::milliseconds tickInterval { 1000 };
     constexpr int displayCellHeightPx = 50;
 
     constexpr std::array<int, BellSettings::valueCount> bellFieldIds { IDC_BELL1_MINUTES,
@@ -42,19 +45,38 @@ namespace {
 
     QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-    // The display's font is sized by its character cell, ascent plus descent, not by its em. Qt
-    // picks fonts in whole pixel sizes only, and those of the dialog's CJK face give cells of 49
-    // and 51 px; Debian's default sans face has a 50 px cell, at 43 px.
+    // The display's font is sized by its character cell, ascent plus descent, not by its em: the
+    // largest whole pixel size whose cell fits. Qt picks fonts in whole pixel sizes only, and those
+    // of the dialog's CJK face give cells of 49 and 51 px; Debian's default sans face has a 50 px
+    // cell, at 43 px. The cell grows in proportion to the size, so one measurement gives a guess
+    // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
     QFont displayFont()
     {
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setStyleHint(QFont::SansSerif);
         font.setWeight(QFont::Normal);
-        int pixelSize = displayCellHeightPx;
+        const auto cellAt = [&font](int pixelSize) {
+            font.setPixelSize(pixelSize);
+            return QFontMetrics(font).height();
+        };
+        const int fullCell = cellAt(displayCellHeightPx);
+        int pixelSize = std::clamp(displayCellHeightPx * displayCellHeightPx / std::max(1, fullCell),
+            1, displayCellHeightPx);
+        while (pixelSize > 1 && cellAt(pixelSize) > displayCellHeightPx)
+            --pixelSize;
+        while (pixelSize < displayCellHeightPx && cellAt(pixelSize + 1) <= displayCellHeightPx)
+            ++pixelSize;
         font.setPixelSize(pixelSize);
-        while (pixelSize > 1 && QFontMetrics(font).height() > displayCellHeightPx)
-            font.setPixelSize(--pixelSize);
         return font;
+    }
+
+    // Read by Qt's own PNG reader: left to guess, or even told the format, Qt first loads every
+    // image plugin there is to ask whether it reads the file, which start-up would wait for.
+    QImage readPng(const QString& path)
+    {
+        QImageReader reader(path, "png");
+        reader.setAutoDetectImageFormat(false);
+        return reader.read();
     }
 
     // Desktop programs first offer to save among the user's documents.
@@ -72,11 +94,13 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
             | Qt::WindowCloseButtonHint)
     , m_context { m_state, m_settings, *this, platform }
+    , m_tick(new PreciseTick(tickInterval, this))
 {
+    connect(m_tick, &PreciseTick::ticked, this, [this] { onTick(m_context); });
     setWindowTitle(QString::fromUtf8(texts::windowCaption));
     QIcon icon;
     for (const char* image : { ":/zelvano-16.png", ":/zelvano-32.png", ":/zelvano-128.png" })
-        icon.addFile(QString::fromLatin1(image));
+        icon.addPixmap(QPixmap::fromImage(readPng(QString::fromLatin1(image))));
     setWindowIcon(icon);
     setFont(dialogFont());
     addAboutToSystemMenu();
@@ -86,7 +110,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     nameControlsForScreenReaders(m_controls);
     setFixedSize(units.toPixels(mainWindowClientUnits));
 
-    m_display = qobject_cast<QLineEdit*>(control(IDC_TIME_DISPLAY));
+    m_display = qobject_cast<TimeDisplay*>(control(IDC_TIME_DISPLAY));
     m_lapList = qobject_cast<LapList*>(control(IDC_SLIDE_LIST));
     for (std::size_t i = 0; i < bellFieldIds.size(); ++i) {
         m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
@@ -122,12 +146,7 @@ void TimerDialog::connectButton(int id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-// Painted at once: a bell due on this second blocks the thread before the next paint event.
-void TimerDialog::setDisplayText(const std::string& text)
-{
-    m_display->setText(qs(text));
-    m_display->repaint();
-}
+void TimerDialog::setDisplayText(const std::string& text) { m_display->showText(qs(text)); }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
 {
@@ -164,20 +183,9 @@ void TimerDialog::setSettingsToggleText(const std::string& text)
     m_settingsToggle->setText(qs(text));
 }
 
-// A precise timer restarts its phase when re-armed, and Qt delivers expiries missed while the
-// thread was blocked as a single event, so the count falls behind rather than racing ahead.
-void TimerDialog::armTick()
-{
-    killTick();
-    m_tickId = startTimer(tickIntervalMs, Qt::PreciseTimer);
-}
+void TimerDialog::armTick() { m_tick->start(); }
 
-void TimerDialog::killTick()
-{
-    if (m_tickId != 0)
-        killTimer(m_tickId);
-    m_tickId = 0;
-}
+void TimerDialog::killTick() { m_tick->stop(); }
 
 std::optional<std::string> TimerDialog::chooseSaveFile(
     const std::string& initialName, const std::string& defaultSuffix)
@@ -201,8 +209,6 @@ void TimerDialog::reportSaved(const std::string& path)
 {
     m_saveFolder = QFileInfo(qs(path)).absolutePath();
 }
-
-void TimerDialog::timerEvent(QTimerEvent*) { onTick(m_context); }
 
 // Window managers on Linux do not let a program add to the window menu, so the About entry lives
 // in the window's own context menu (right click, the Menu key or Shift+F10), and on Windows also

@@ -15,6 +15,8 @@ class QPushButton;
 namespace zelvano {
 
 class LapList;
+class PreciseTick;
+class TimeDisplay;
 
 // The main window. It realises TimerView on its widgets and hands every button press and tick
 // to one operation of the timer logic; it decides nothing about the timer itself.
@@ -50,7 +52,6 @@ signals:
     void aboutRequested();
 
 protected:
-    void timerEvent(QTimerEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 #ifdef Q_OS_WIN
@@ -66,11 +67,11 @@ private:
     BellSettings m_settings;
     TimerContext m_context;
     std::map<int, QWidget*> m_controls;
-    QLineEdit* m_display = nullptr;
+    TimeDisplay* m_display = nullptr;
     LapList* m_lapList = nullptr;
     std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
     QPushButton* m_settingsToggle = nullptr;
-    int m_tickId = 0;
+    PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
 };
 

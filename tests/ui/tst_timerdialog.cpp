@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -95,6 +96,8 @@ private slots:
     void lapListShowsNoCursorAndScrollsOnlyWhenFull();
     void saveChooserStartsInDocumentsThenWhereTheLastReportWent_data();
     void saveChooserStartsInDocumentsThenWhereTheLastReportWent();
+    void displayShowsANewTimeAsAFullRepaintWould_data();
+    void displayShowsANewTimeAsAFullRepaintWould();
     void ticksGoOnUnderAnOpenErrorBox();
     void ticksMissedWhileBlockedArriveAsOne();
     void noTickArrivesAfterStop();
@@ -358,6 +361,40 @@ void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent()
     QCOMPARE(folders,
         (QStringList { home.filePath(hasDocuments ? QStringLiteral("Documents") : QString()),
             home.filePath(QStringLiteral("talks")) }));
+}
+
+void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("last digit") << "000:00" << "000:01";
+    QTest::newRow("tens of seconds") << "000:19" << "000:20";
+    QTest::newRow("new minute") << "000:59" << "001:00";
+    QTest::newRow("wider text") << "999:59" << "1000:00";
+    QTest::newRow("same text") << "000:07" << "000:07";
+}
+
+// Only the text area is painted on a new time; what the screen shows then must be what a full
+// repaint of the window gives, with nothing of the old time left and the frame untouched.
+void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    const QRect display = m_dialog->control(IDC_TIME_DISPLAY)->geometry();
+    const auto screen = [&] {
+        return m_dialog->screen()->grabWindow(m_dialog->winId()).toImage().copy(display);
+    };
+    m_dialog->setDisplayText(before.toStdString());
+    m_dialog->repaint();
+    const QImage old = screen();
+    // Every tick paints the text area again; a style that blended over the old pixels would
+    // show it only after many.
+    for (int tick = 0; tick < 10; ++tick)
+        m_dialog->setDisplayText(after.toStdString());
+    const QImage shown = screen();
+    m_dialog->repaint();
+    QCOMPARE(shown, screen());
+    QCOMPARE(shown == old, before == after);
 }
 
 void TestTimerDialog::ticksGoOnUnderAnOpenErrorBox()
