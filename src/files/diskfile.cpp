@@ -88,9 +88,7 @@ std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
     auto file = std::make_unique<DiskFile>(descriptor);
     // FIFOs, devices and folders are no settings file and no report: reading one could wait for
     // ever, writing one could fill a disk or go nowhere.
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         return nullptr;
     const int flags = ::fcntl(descriptor, F_GETFL);

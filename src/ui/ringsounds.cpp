@@ -83,9 +83,7 @@ std::shared_ptr<const PcmSound> RingSounds::file(const std::string& path)
 {
     // O_NONBLOCK: a FIFO named like the sound must not hold the sound thread.
     const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat status
-    {
-    };
+    struct stat status = {};
     if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return nullptr;
     const Version version { path, status.st_dev, status.st_ino, status.st_size, status.st_mtim,

@@ -41,8 +41,8 @@ struct SoundPlayer::Shared
     pa_mainloop* const loop;
     std::mutex mutex;
     std::condition_variable finishedChanged;
-    std::optional<std::string>
-        request; // the latest path asked for: an earlier one would be cut off at once
+    // The latest path asked for: an earlier one would be cut off at once.
+    std::optional<std::string> request;
     bool quit = false;
     bool finished = false;
 };
@@ -87,9 +87,8 @@ SoundPlayer::SoundPlayer() = default;
 
 void SoundPlayer::start()
 {
-    if (m_started)
+    if (m_shared)
         return;
-    m_started = true;
     m_shared = std::make_shared<Shared>();
     if (!m_shared->loop)
         return;

@@ -37,7 +37,6 @@ public:
 private:
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
-    bool m_started = false;
 };
 
 } // namespace zelvano
