@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run package test fuzz-build fuzz soak e2e bench clean
+.PHONY: all deps build run package test test-package fuzz-build fuzz soak e2e bench clean
 
 all: build
 
@@ -18,13 +18,19 @@ package: deps
 	cmake --preset package
 	cmake --build --preset package
 
-# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer (one of them installs the
-# package and removes it again), then a few seconds of each fuzz target.
+# Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer, then a few seconds of each
+# fuzz target. The test that installs the package into the machine and removes it again runs only
+# in CI (CI=true) or with make test-package.
 test: deps package fuzz-build
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
 	ctest --preset fuzz-smoke
+	@[ "$${CI:-}" = true ] || echo "Skipped res.packageInstall, which installs into this machine: make test-package runs it."
+
+test-package: deps package
+	cmake --preset asan
+	ZELVANO_TEST_PACKAGE_INSTALL=1 ctest --preset asan -R '^res\.packageInstall$$'
 
 fuzz-build: deps
 	cmake --preset fuzz

@@ -1,6 +1,7 @@
 #include "app/windowplacement.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -11,9 +12,14 @@ namespace zelvano {
 
 namespace {
 
-    QRect availableArea(const QWidget* owner)
+    // Nothing while screens are being added or removed and none is there to place on.
+    std::optional<QRect> availableArea(const QWidget* owner)
     {
-        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        const QScreen* screen = owner ? owner->screen() : nullptr;
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return std::nullopt;
         return screen->availableGeometry();
     }
 
@@ -31,9 +37,11 @@ namespace {
 
     void place(QWidget& window, const QWidget* owner)
     {
-        const QRect area = availableArea(owner);
+        const std::optional<QRect> area = availableArea(owner);
+        if (!area)
+            return;
         window.move(centredPosition(
-            window.frameGeometry().size(), owner ? owner->frameGeometry() : area, area));
+            window.frameGeometry().size(), owner ? owner->frameGeometry() : *area, *area));
     }
 
     // Places the window once more when the window manager has framed it: Qt learns the frame's

@@ -28,6 +28,9 @@ inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d�
 // Standard error when no window can be opened at all.
 inline constexpr const char* noDisplayMessage = "Zelvano: 画面に接続できないため起動できません (no display available)";
 
+// Standard error when the sound thread cannot be started: the timer runs on without sound.
+inline constexpr const char* noSoundThreadMessage = "Zelvano: 音を鳴らせません (no sound: the sound thread could not be started)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 

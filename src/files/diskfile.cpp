@@ -77,9 +77,22 @@ namespace {
         return O_RDONLY;
     }
 
+    // Readers share the file, a writer has it alone. A file system that cannot lock at all still
+    // holds the user's settings: NFS emulates flock with byte-range locks and refuses an
+    // exclusive one on a descriptor open for reading (EBADF), and some file systems have no
+    // locks (ENOLCK, EOPNOTSUPP). Only a lock held by someone else keeps the file out of reach.
+    bool lockOrGoOn(LockFunction lock, int descriptor, OpenMode mode)
+    {
+        const int operation = (mode == OpenMode::ReadCreate ? LOCK_SH : LOCK_EX) | LOCK_NB;
+        if (lock(descriptor, operation) == 0)
+            return true;
+        return errno == ENOLCK || errno == EOPNOTSUPP || errno == EBADF;
+    }
+
 } // namespace
 
-std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
+std::unique_ptr<FileHandle> openDiskFile(
+    const std::string& name, OpenMode mode, LockFunction lock)
 {
     // Without O_NONBLOCK, opening a FIFO waits for the other end, which may never come.
     const int descriptor = ::open(name.c_str(), openFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
@@ -94,7 +107,7 @@ std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
     const int flags = ::fcntl(descriptor, F_GETFL);
     if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
         return nullptr;
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0)
+    if (!lockOrGoOn(lock, descriptor, mode))
         return nullptr;
     if (mode == OpenMode::WriteTruncate && ::ftruncate(descriptor, 0) != 0)
         return nullptr;

@@ -84,22 +84,21 @@ namespace {
         PcmSound sound, std::uint64_t offset, std::uint32_t declaredSize,
         std::size_t maxSampleBytes)
     {
+        // A file cut short, say while it was being copied, may hold only the first few
+        // milliseconds of its sound: too little to be heard as a bell.
+        if (fileSize - offset < declaredSize)
+            return std::nullopt;
         const std::size_t frame = sound.bytesPerFrame();
-        const std::uint64_t present = std::min<std::uint64_t>(declaredSize, fileSize - offset);
         std::size_t wanted
-            = static_cast<std::size_t>(std::min<std::uint64_t>(present, maxSampleBytes));
+            = static_cast<std::size_t>(std::min<std::uint64_t>(declaredSize, maxSampleBytes));
         wanted -= wanted % frame;
         if (wanted == 0)
             return std::nullopt;
         sound.samples.resize(wanted);
+        // The file may also have shrunk since its size was taken.
         const std::optional<std::size_t> got = readAt(offset, sound.samples.data(), wanted);
-        // The file may have shrunk since its size was taken: keep the whole frames read.
-        if (!got)
+        if (!got || *got != wanted)
             return std::nullopt;
-        const std::size_t kept = std::min(*got, wanted) / frame * frame;
-        if (kept == 0)
-            return std::nullopt;
-        sound.samples.resize(kept);
         sound.samplesOffset = offset;
         return sound;
     }

@@ -39,9 +39,9 @@ using ReadAt = std::function<std::optional<std::size_t>(
 
 // Decodes a RIFF WAVE file of PCM (8, 16, 24 or 32 bits) or 32-bit float samples, plain or in
 // the extensible format, 1 to 8 channels at 8 to 192 kHz. Chunks before "data" are stepped over
-// with their padding byte; a data chunk longer than the file (a file still being copied) gives
-// the frames that are there. Nothing for anything else, for a file without a single frame, or
-// for one whose bytes cannot be read. At most maxSampleBytes of samples are read.
+// with their padding byte. Nothing for anything else, for a file without a single frame, for a
+// data chunk longer than the file holds (a file still being copied), or for one whose bytes
+// cannot be read. At most maxSampleBytes of samples are read.
 std::optional<PcmSound> decodeWav(
     const ReadAt& readAt, std::uint64_t fileSize, std::size_t maxSampleBytes = maxWavSampleBytes);
 std::optional<PcmSound> decodeWav(

@@ -96,7 +96,9 @@ std::shared_ptr<const PcmSound> RingSounds::file(const std::string& path)
     };
     std::optional<PcmSound> sound = decodeWav(reader, static_cast<std::uint64_t>(status.st_size));
     m_cachedVersion = version;
-    m_cachedSound = sound ? std::make_shared<const PcmSound>(std::move(*sound)) : nullptr;
+    m_cachedSound = sound && sound->durationMs() >= minRingSoundMs
+        ? std::make_shared<const PcmSound>(std::move(*sound))
+        : nullptr;
     return m_cachedSound;
 }
 

@@ -9,10 +9,13 @@ namespace zelvano {
 
 struct PcmSound;
 
+// A sound shorter than this is a click at most, not a bell anyone in the room would notice.
+inline constexpr double minRingSoundMs = 50.0;
+
 // The sounds a ring can play: a WAV file by its path, read and checked by the program itself,
 // and the built-in bell. A file is read again only when it changed (another inode, size or
-// time stamp); anything that is not a regular file, or not a sound the decoder accepts, gives
-// nothing, and the caller plays the bell.
+// time stamp); anything that is not a regular file, not a sound the decoder accepts, or shorter
+// than minRingSoundMs gives nothing, and the caller plays the bell.
 class RingSounds final
 {
 public:

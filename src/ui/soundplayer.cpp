@@ -2,18 +2,22 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <pthread.h>
 #include <pulse/mainloop.h>
 #include <string>
+#include <system_error>
 
 #include <QDir>
 #include <QFile>
 
+#include "core/texts.h"
 #include "files/wavfile.h"
 #include "ui/pulseoutput.h"
 #include "ui/ringsounds.h"
+#include "ui/soundmailbox.h"
 
 namespace zelvano {
 
@@ -29,21 +33,25 @@ struct SoundPlayer::Shared
 {
     Shared()
         : loop(pa_mainloop_new())
-    { }
+    {
+        if (loop)
+            mailbox.emplace(pa_mainloop_get_api(loop));
+    }
     ~Shared()
     {
+        mailbox.reset();
         if (loop)
             pa_mainloop_free(loop);
     }
     Shared(const Shared&) = delete;
     Shared& operator=(const Shared&) = delete;
 
+    bool isReady() const { return mailbox && mailbox->isReady(); }
+
     pa_mainloop* const loop;
+    std::optional<SoundMailbox> mailbox;
     std::mutex mutex;
     std::condition_variable finishedChanged;
-    // The latest path asked for: an earlier one would be cut off at once.
-    std::optional<std::string> request;
-    bool quit = false;
     bool finished = false;
 };
 
@@ -59,15 +67,11 @@ namespace {
             // Connected and decoded ahead, so the first bell is as quick as any other.
             output.connect();
             for (;;) {
-                std::optional<std::string> path;
-                {
-                    const std::lock_guard lock(shared->mutex);
-                    if (shared->quit)
-                        break;
-                    path = std::exchange(shared->request, std::nullopt);
-                }
-                if (path) {
-                    std::shared_ptr<const PcmSound> sound = sounds.file(*path);
+                const SoundMailbox::Mail mail = shared->mailbox->take();
+                if (mail.quit)
+                    break;
+                if (mail.path) {
+                    std::shared_ptr<const PcmSound> sound = sounds.file(*mail.path);
                     if (sound)
                         output.play(std::move(sound), sounds.bell());
                     else if (sounds.bell())
@@ -90,9 +94,15 @@ void SoundPlayer::start()
     if (m_shared)
         return;
     m_shared = std::make_shared<Shared>();
-    if (!m_shared->loop)
+    if (!m_shared->isReady())
         return;
-    m_thread = std::thread(runSoundThread, m_shared);
+    try {
+        m_thread = std::thread(runSoundThread, m_shared);
+    } catch (const std::system_error& error) {
+        // Said once: start() does nothing more once the shared state exists.
+        std::fprintf(stderr, "%s (%s)\n", texts::noSoundThreadMessage, error.what());
+        return;
+    }
     pthread_setname_np(m_thread.native_handle(), "zelvano sound");
 }
 
@@ -100,9 +110,8 @@ SoundPlayer::~SoundPlayer()
 {
     if (!m_thread.joinable())
         return;
+    m_shared->mailbox->postQuit();
     std::unique_lock lock(m_shared->mutex);
-    m_shared->quit = true;
-    pa_mainloop_wakeup(m_shared->loop);
     const bool finished = m_shared->finishedChanged.wait_for(
         lock, shutdownTimeout, [this] { return m_shared->finished; });
     lock.unlock();
@@ -120,9 +129,7 @@ void SoundPlayer::play(const QString& fileName)
         return;
     // Resolved here: the working directory may change before the sound thread gets to it.
     const QByteArray path = QFile::encodeName(QDir::current().absoluteFilePath(fileName));
-    const std::lock_guard lock(m_shared->mutex);
-    m_shared->request = path.toStdString();
-    pa_mainloop_wakeup(m_shared->loop);
+    m_shared->mailbox->post(path.toStdString());
 }
 
 } // namespace zelvano

@@ -1,3 +1,5 @@
+#include <cerrno>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,7 +22,9 @@ private slots:
     void init();
     void readCreatesAMissingFileEmpty();
     void writeKeepLeavesTheTail();
-    void secondOpenerIsLockedOut();
+    void readersShareAndWritersAreAlone();
+    void fileSystemsWithoutLocksStillWork_data();
+    void fileSystemsWithoutLocksStillWork();
     void truncationWaitsForTheLock();
     void directoryCannotBeOpened();
     void readOnlyFileReadsButDoesNotWrite();
@@ -73,15 +77,66 @@ void TestDiskFile::writeKeepLeavesTheTail()
     QCOMPARE(contents(file), std::string("abc3456789"));
 }
 
-void TestDiskFile::secondOpenerIsLockedOut()
+void TestDiskFile::readersShareAndWritersAreAlone()
 {
     const std::string file = path("locked.ini");
-    auto first = openDiskFile(file, OpenMode::ReadCreate);
-    QVERIFY(first);
-    QVERIFY(!openDiskFile(file, OpenMode::ReadCreate));
+    auto reader = openDiskFile(file, OpenMode::ReadCreate);
+    QVERIFY(reader);
+    auto secondReader = openDiskFile(file, OpenMode::ReadCreate);
+    QVERIFY(secondReader);
     QVERIFY(!openDiskFile(file, OpenMode::WriteKeep));
-    QVERIFY(first->close());
-    QVERIFY(openDiskFile(file, OpenMode::WriteKeep));
+    QVERIFY(reader->close());
+    QVERIFY(secondReader->close());
+
+    auto writer = openDiskFile(file, OpenMode::WriteKeep);
+    QVERIFY(writer);
+    QVERIFY(!openDiskFile(file, OpenMode::ReadCreate));
+    QVERIFY(!openDiskFile(file, OpenMode::WriteTruncate));
+    QVERIFY(writer->close());
+}
+
+namespace {
+    int lockError = 0;
+    int lockOperation = 0;
+    int failingLock(int, int operation)
+    {
+        lockOperation = operation;
+        errno = lockError;
+        return -1;
+    }
+} // namespace
+
+void TestDiskFile::fileSystemsWithoutLocksStillWork_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("held by another process") << EWOULDBLOCK << false;
+    QTest::newRow("NFS: exclusive lock on a reading descriptor") << EBADF << true;
+    QTest::newRow("no lock manager") << ENOLCK << true;
+    QTest::newRow("locks not supported") << EOPNOTSUPP << true;
+    QTest::newRow("anything else") << EINVAL << false;
+}
+
+// Whatever the file system says to a lock, reading asks for a shared one and writing for an
+// exclusive one; only a lock held elsewhere, or a real error, keeps the file closed.
+void TestDiskFile::fileSystemsWithoutLocksStillWork()
+{
+    QFETCH(int, error);
+    QFETCH(bool, opens);
+    const std::string file = path("nfs.ini");
+    put(file, "0123456789");
+    lockError = error;
+    for (const OpenMode mode :
+        { OpenMode::ReadCreate, OpenMode::WriteKeep, OpenMode::WriteTruncate }) {
+        auto handle = openDiskFile(file, mode, failingLock);
+        QCOMPARE(bool(handle), opens);
+        QCOMPARE(lockOperation, (mode == OpenMode::ReadCreate ? LOCK_SH : LOCK_EX) | LOCK_NB);
+        if (handle)
+            QVERIFY(handle->close());
+    }
+    // A file that was not opened is not emptied either.
+    if (!opens)
+        QCOMPARE(contents(file), std::string("0123456789"));
 }
 
 void TestDiskFile::truncationWaitsForTheLock()
