@@ -7,8 +7,8 @@
 // TimedRecorder), and each onset is taken to the sample where the sound stands out, so each
 // figure is good to a millisecond or two.
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <vector>
 
@@ -18,11 +18,11 @@
 #include <QThread>
 
 #include "benchjson.h"
-#include "timedrecorder.h"
+#include "platform/soundplayer.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
-#include "ui/soundplayer.h"
+#include "timedrecorder.h"
 
 using namespace zelvano;
 
@@ -40,8 +40,8 @@ struct Run
 double sampleOnsetMs(const std::vector<qint16>& samples, double windowOnsetMs)
 {
     const auto index = [&](double ms) {
-        return static_cast<std::size_t>(std::clamp(ms * TimedRecorder::sampleRate / 1000.0, 0.0,
-            static_cast<double>(samples.size())));
+        return static_cast<std::size_t>(std::clamp(
+            ms * TimedRecorder::sampleRate / 1000.0, 0.0, static_cast<double>(samples.size())));
     };
     int before = 0;
     for (std::size_t i = index(windowOnsetMs - 15); i < index(windowOnsetMs - 5); ++i)
@@ -74,7 +74,7 @@ Run measure(const PulseSink& sink, int rings, int settleBeforeFirstMs)
         QThread::msleep(static_cast<unsigned long>(settleBeforeFirstMs));
         for (int ring = 0; ring < rings; ++ring) {
             requests.push_back(monotonicMs());
-            player.play(QStringLiteral("ring.wav"));
+            player.play("ring.wav");
             QThread::msleep(400);
         }
     }

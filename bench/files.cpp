@@ -15,9 +15,9 @@
 #include "clock/laplog.h"
 #include "files/bufferedwrite.h"
 #include "files/cp932.h"
-#include "files/diskfile.h"
 #include "files/report.h"
 #include "files/settingsfile.h"
+#include "platform/diskfile.h"
 
 using namespace zelvano;
 
@@ -70,7 +70,8 @@ std::vector<std::string> lapLines(int count)
 }
 
 // The bytes written, or nothing when the write failed.
-std::optional<std::size_t> writeReport(const std::string& path, const std::vector<std::string>& lines)
+std::optional<std::size_t> writeReport(
+    const std::string& path, const std::vector<std::string>& lines)
 {
     const std::optional<std::string> bytes
         = encodeCp932(buildReport(LocalTime { 2026, 12, 9, 10, 0, 0 }, lines));
@@ -90,12 +91,14 @@ int main(int argc, char* argv[])
     for (const int count : { 1000, 10'000, 100'000 }) {
         const std::vector<std::string> lines = lapLines(count);
         std::optional<std::size_t> bytes;
-        const double us = medianUs(count > 10'000 ? 5 : 21, [&] { bytes = writeReport(path, lines); });
+        const double us
+            = medianUs(count > 10'000 ? 5 : 21, [&] { bytes = writeReport(path, lines); });
         if (!bytes) {
             std::fprintf(stderr, "the report could not be written to %s\n", path.c_str());
             return 1;
         }
-        std::fprintf(stderr, "report of %6d lines: %8.2f ms, %8zu bytes\n", count, us / 1e3, *bytes);
+        std::fprintf(
+            stderr, "report of %6d lines: %8.2f ms, %8zu bytes\n", count, us / 1e3, *bytes);
         if (count == 10'000) {
             json.add("report_10000_ms", us / 1e3);
             json.add("report_10000_bytes", static_cast<double>(*bytes));

@@ -30,12 +30,12 @@
 
 #include "benchjson.h"
 #include "clock/bellringer.h"
+#include "core/windowlayout.h"
 #include "files/settingsfile.h"
-#include "ui/dialogtemplate.h"
-#include "ui/qtbackends.h"
-#include "ui/qtplatformservices.h"
-#include "ui/soundplayer.h"
-#include "ui/timerdialog.h"
+#include "platform/soundplayer.h"
+#include "qt/qtbackends.h"
+#include "qt/qtplatformservices.h"
+#include "qt/timerdialog.h"
 
 using namespace zelvano;
 
@@ -97,7 +97,7 @@ std::vector<double> runWindow(const BellSettings& settings, int seconds, double&
     dialog.show();
     QTimer::singleShot(200, &dialog, [&] {
         startMs = monotonicMs();
-        qobject_cast<QPushButton*>(dialog.control(IDC_START))->click();
+        qobject_cast<QPushButton*>(dialog.control(ControlId::Start))->click();
         QTimer::singleShot(seconds * 1000 + 500, &dialog, &QDialog::accept);
     });
     dialog.exec();
@@ -113,7 +113,8 @@ double quantile(std::vector<double> values, double q)
     const double position = q * static_cast<double>(values.size() - 1);
     const auto below = static_cast<std::size_t>(std::floor(position));
     const std::size_t above = std::min(below + 1, values.size() - 1);
-    return values[below] + (values[above] - values[below]) * (position - static_cast<double>(below));
+    return values[below]
+        + (values[above] - values[below]) * (position - static_cast<double>(below));
 }
 
 // Least-squares slope of lateness against the tick's second, in ms per second.
@@ -194,16 +195,18 @@ int ringing(const std::vector<Bell>& bells)
         const auto ringTick = static_cast<std::size_t>(bell.minute * 60 - 1);
         // The first tick that arrives settleSeconds or more after the ringing one.
         std::size_t after = ringTick + 1;
-        while (after < arrivals.size() && arrivals[after] - arrivals[ringTick] < settleSeconds * 1e3)
+        while (
+            after < arrivals.size() && arrivals[after] - arrivals[ringTick] < settleSeconds * 1e3)
             ++after;
         if (after >= arrivals.size()) {
-            std::fprintf(stderr, "the run ended before the bell at minute %d settled\n", bell.minute);
+            std::fprintf(
+                stderr, "the run ended before the bell at minute %d settled\n", bell.minute);
             return 1;
         }
         const int lostAfter = lostAt(after);
         const double wallSeconds = (arrivals[after] - startMs) / 1000.0;
-        const double lateAfterRing = arrivals[ringTick + 1] - startMs
-            - 1000.0 * static_cast<double>(bell.minute * 60 + 1);
+        const double lateAfterRing
+            = arrivals[ringTick + 1] - startMs - 1000.0 * static_cast<double>(bell.minute * 60 + 1);
         std::fprintf(stderr,
             "%d ring(s) at %d:00: %.3f wall s after Start, %zu ticks handled, %d lost (rule: %d); "
             "the tick after the ring came %.1f ms late\n",

@@ -1,6 +1,9 @@
 #pragma once
 
-// Every text the program shows or writes, in UTF-8, in one place.
+#include "core/version.h"
+
+// Every text the program shows or writes on every platform, in UTF-8, in one place. Texts that
+// only one front-end shows live beside it.
 namespace zelvano::texts {
 
 // Error boxes: text, then caption.
@@ -25,11 +28,9 @@ inline constexpr const char* displayFormat = "%.3d:%.2d";
 inline constexpr const char* lapLineFormat = "[Slide%.3d] %3d:%.2d  累積:%3d:%.2d";
 inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d日 %02d:%02d:%02d\r\n\r\n";
 
-// Standard error when no window can be opened at all.
-inline constexpr const char* noDisplayMessage = "Zelvano: 画面に接続できないため起動できません (no display available)";
-
 // Standard error when the sound thread cannot be started: the timer runs on without sound.
-inline constexpr const char* noSoundThreadMessage = "Zelvano: 音を鳴らせません (no sound: the sound thread could not be started)";
+inline constexpr const char* noSoundThreadMessage
+    = "Zelvano: 音を鳴らせません (no sound: the sound thread could not be started)";
 
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
@@ -51,21 +52,10 @@ inline constexpr const char* bell3Label = "3回目のベル";
 inline constexpr const char* minutesLabel = "分後に";
 inline constexpr const char* timesLabel = "回";
 
-// What a screen reader says for the controls whose own text does not tell what they hold.
-inline constexpr const char* displayAccessibleName = "経過時間";
-inline constexpr const char* lapListAccessibleName = "スライド一覧";
-inline constexpr const char* bell1MinutesAccessibleName = "1回目のベル 分";
-inline constexpr const char* bell2MinutesAccessibleName = "2回目のベル 分";
-inline constexpr const char* bell3MinutesAccessibleName = "3回目のベル 分";
-inline constexpr const char* bell1CountAccessibleName = "1回目のベル 回数";
-inline constexpr const char* bell2CountAccessibleName = "2回目のベル 回数";
-inline constexpr const char* bell3CountAccessibleName = "3回目のベル 回数";
-
-// Window context menu and About box.
-inline constexpr const char* closeMenuItem = "閉じる(&C)";
+// Window menu and About box.
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
-inline constexpr const char* aboutVersionFormat = "Zelvano Version %d.%d";
+inline constexpr const char* aboutVersionLine = "Zelvano Version " ZELVANO_VERSION_SHORT;
 inline constexpr const char* aboutNotice = "Copyright (C) 2026 Zelvano Team";
 inline constexpr const char* okButton = "OK";
 

@@ -6,9 +6,9 @@
 #include <QDir>
 #include <QThread>
 
+#include "core/windowlayout.h"
 #include "support/endprocess.h"
 #include "support/pulsesink.h"
-#include "ui/dialogtemplate.h"
 
 namespace zelvano {
 
@@ -52,33 +52,33 @@ bool RunningProgram::start()
     return true;
 }
 
-std::optional<QRect> RunningProgram::controlRect(int id) const
+std::optional<QRect> RunningProgram::controlRect(ControlId id) const
 {
     const std::optional<QRect> client = m_x.geometry(m_window);
     if (!client)
         return std::nullopt;
-    for (const ControlTemplate& control : mainWindowTemplate) {
+    for (const ControlTemplate& control : mainWindowTemplate.controls) {
         if (control.id != id)
             continue;
         const auto x = [&client](int units) {
-            return qRound(double(units) * client->width() / mainWindowClientUnits.width());
+            return qRound(double(units) * client->width() / mainWindowTemplate.width);
         };
         const auto y = [&client](int units) {
-            return qRound(double(units) * client->height() / mainWindowClientUnits.height());
+            return qRound(double(units) * client->height() / mainWindowTemplate.height);
         };
-        return QRect(client->topLeft() + QPoint(x(control.units.x()), y(control.units.y())),
-            QSize(x(control.units.width()), y(control.units.height())));
+        return QRect(client->topLeft() + QPoint(x(control.units.x), y(control.units.y)),
+            QSize(x(control.units.width), y(control.units.height)));
     }
     return std::nullopt;
 }
 
-bool RunningProgram::clickControl(int id) const
+bool RunningProgram::clickControl(ControlId id) const
 {
     const std::optional<QRect> rect = controlRect(id);
     return rect && m_x.click(rect->center());
 }
 
-bool RunningProgram::clickControlRepeatedly(int id, int times) const
+bool RunningProgram::clickControlRepeatedly(ControlId id, int times) const
 {
     const std::optional<QRect> rect = controlRect(id);
     return rect
@@ -102,7 +102,7 @@ bool RunningProgram::keys(const QStringList& keyNames) const
     return m_x.keys(m_window, keyNames);
 }
 
-bool RunningProgram::replaceFieldText(int id, const QString& text) const
+bool RunningProgram::replaceFieldText(ControlId id, const QString& text) const
 {
     return clickControl(id)
         && m_x.keys(m_window, { QStringLiteral("ctrl+a"), QStringLiteral("BackSpace") })

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 
+#include "core/windowlayout.h"
 #include "e2e/xserver.h"
 
 namespace zelvano {
@@ -31,17 +32,17 @@ public:
 
     // Where a control of the main window is on the screen: its dialog-unit rectangle scaled to
     // the window's real size.
-    std::optional<QRect> controlRect(int id) const;
+    std::optional<QRect> controlRect(ControlId id) const;
     // Clicks the centre of a control of the main window.
-    bool clickControl(int id) const;
+    bool clickControl(ControlId id) const;
     // Clicks it times times in a row, a millisecond apart, as fast as a user never could.
-    bool clickControlRepeatedly(int id, int times) const;
+    bool clickControlRepeatedly(ControlId id, int times) const;
     // Right-clicks the window's background.
     bool rightClickBackground() const;
     // Presses keys in the main window.
     bool keys(const QStringList& keyNames) const;
     // Clicks a field of the main window, replaces its text with text.
-    bool replaceFieldText(int id, const QString& text) const;
+    bool replaceFieldText(ControlId id, const QString& text) const;
 
     // Waits for the process to end; its exit code, or nothing when it did not end or crashed.
     std::optional<int> waitForExit(int timeoutMs = 10000);

@@ -19,13 +19,13 @@
 #include <QTest>
 #include <QThread>
 
+#include "core/windowlayout.h"
 #include "e2e/runningprogram.h"
 #include "e2e/xserver.h"
 #include "support/iconvconvert.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
-#include "ui/dialogtemplate.h"
 
 using namespace zelvano;
 
@@ -39,8 +39,8 @@ const QString saveErrorTitle = QStringLiteral("保存エラー");
 const QString aboutTitle = QStringLiteral("Zelvanoのﾊﾞｰｼﾞｮﾝ情報");
 const QString chooserTitle = QStringLiteral("名前を付けて保存");
 
-constexpr std::array<int, 6> bellFields { IDC_BELL1_MINUTES, IDC_BELL2_MINUTES, IDC_BELL3_MINUTES,
-    IDC_BELL1_COUNT, IDC_BELL2_COUNT, IDC_BELL3_COUNT };
+constexpr std::array<ControlId, 6> bellFields { ControlId::Bell1Minutes, ControlId::Bell2Minutes,
+    ControlId::Bell3Minutes, ControlId::Bell1Count, ControlId::Bell2Count, ControlId::Bell3Count };
 
 // The settings file's bytes for six values: signed 32-bit little-endian each.
 QByteArray settingsBytes(std::array<qint32, 6> values)
@@ -172,11 +172,11 @@ private:
     // typed after an unlock reaches the unlocked fields.
     static bool unlockSettings(const RunningProgram& program)
     {
-        return program.clickControl(IDC_SETTINGS_TOGGLE);
+        return program.clickControl(ControlId::SettingsToggle);
     }
     static bool confirmSettings(const RunningProgram& program)
     {
-        return program.clickControl(IDC_SETTINGS_TOGGLE);
+        return program.clickControl(ControlId::SettingsToggle);
     }
     // Closes the box with the given title with Enter; false when it did not appear or stay shut.
     bool acknowledge(const QString& title);
@@ -301,7 +301,7 @@ bool TestEndToEnd::openAboutBox(const RunningProgram& program)
 bool TestEndToEnd::chooseSaveFile(const RunningProgram& program, const QString& path,
     const std::function<void()>& beforeAccepting)
 {
-    if (!program.clickControl(IDC_SAVE))
+    if (!program.clickControl(ControlId::Save))
         return false;
     const std::optional<QString> chooser = m_x->waitForWindow(chooserTitle);
     if (!chooser) {
@@ -377,7 +377,7 @@ std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
 
 int TestEndToEnd::slideAndSave(const RunningProgram& program, const QString& name)
 {
-    if (!program.clickControl(IDC_SLIDE))
+    if (!program.clickControl(ControlId::Slide))
         return -1;
     const std::optional<std::vector<Lap>> laps = saveReport(program, other(name));
     return laps && laps->size() == 1 ? laps->front().cumulativeSeconds : -1;
@@ -451,8 +451,8 @@ void TestEndToEnd::refusedConfirmWritesNothingAndStartIsRefused_data()
 {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("text");
-    QTest::newRow("ring count 6") << int(IDC_BELL3_COUNT) << "6";
-    QTest::newRow("letters in a minute mark") << int(IDC_BELL1_MINUTES) << "abc";
+    QTest::newRow("ring count 6") << int(ControlId::Bell3Count) << "6";
+    QTest::newRow("letters in a minute mark") << int(ControlId::Bell1Minutes) << "abc";
 }
 
 void TestEndToEnd::refusedConfirmWritesNothingAndStartIsRefused()
@@ -462,11 +462,11 @@ void TestEndToEnd::refusedConfirmWritesNothingAndStartIsRefused()
     RunningProgram* program = launch();
     QVERIFY(program);
     QVERIFY(unlockSettings(*program));
-    QVERIFY(program->replaceFieldText(field, text));
+    QVERIFY(program->replaceFieldText(ControlId(field), text));
     QVERIFY(confirmSettings(*program));
     QVERIFY2(acknowledge(invalidSettingsTitle), "no box titled 設定値ミス that Enter closes");
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
-    QVERIFY(program->clickControl(IDC_START));
+    QVERIFY(program->clickControl(ControlId::Start));
     QVERIFY2(acknowledge(unlockedStartTitle), "no box titled 設定エラー that Enter closes");
 }
 
@@ -474,14 +474,14 @@ void TestEndToEnd::shortTalkIsSavedAsAReportInAnotherFolder()
 {
     RunningProgram* program = launch();
     QVERIFY(program);
-    QVERIFY(program->clickControl(IDC_START));
+    QVERIFY(program->clickControl(ControlId::Start));
     QElapsedTimer wall;
     wall.start();
     QThread::msleep(2500);
-    QVERIFY(program->clickControl(IDC_SLIDE));
+    QVERIFY(program->clickControl(ControlId::Slide));
     const qint64 firstPress = wall.elapsed();
     QThread::msleep(1000);
-    QVERIFY(program->clickControl(IDC_SLIDE));
+    QVERIFY(program->clickControl(ControlId::Slide));
     const qint64 secondPress = wall.elapsed();
 
     QDateTime savedAt;
@@ -510,7 +510,7 @@ void TestEndToEnd::saveWithoutLapsIsRefusedWithoutAChooser()
 {
     RunningProgram* program = launch();
     QVERIFY(program);
-    QVERIFY(program->clickControl(IDC_SAVE));
+    QVERIFY(program->clickControl(ControlId::Save));
     QVERIFY2(acknowledge(noSlidesTitle), "no box titled スライド数エラー that Enter closes");
     QVERIFY(m_x->windowsTitled(chooserTitle).isEmpty());
     QCOMPARE(m_x->windowsTitled(mainTitle).size(), 1);
@@ -533,7 +533,7 @@ void TestEndToEnd::testButtonRingsThreeTimes()
     startListening();
     RunningProgram* program = launch();
     QVERIFY(program);
-    QVERIFY(program->clickControl(IDC_TEST));
+    QVERIFY(program->clickControl(ControlId::Test));
     QThread::msleep(1400); // three rings 400 ms apart
     const std::vector<qint16> recording = stopListening();
 
@@ -562,9 +562,9 @@ void TestEndToEnd::bellRingsAtItsMinute()
     startListening();
     RunningProgram* program = launch();
     QVERIFY(program);
-    const std::optional<QRect> display = program->controlRect(IDC_TIME_DISPLAY);
+    const std::optional<QRect> display = program->controlRect(ControlId::TimeDisplay);
     QVERIFY(display);
-    QVERIFY(program->clickControl(IDC_START));
+    QVERIFY(program->clickControl(ControlId::Start));
     QElapsedTimer wall;
     wall.start();
     // The display on the screen at a moment after Start.
@@ -604,7 +604,7 @@ void TestEndToEnd::timerRunsOnUnderTheAboutBox()
 {
     RunningProgram* program = launch();
     QVERIFY(program);
-    QVERIFY(program->clickControl(IDC_START));
+    QVERIFY(program->clickControl(ControlId::Start));
     QVERIFY(openAboutBox(*program));
     QThread::msleep(3000);
     QVERIFY(acknowledge(aboutTitle));
@@ -795,7 +795,7 @@ void TestEndToEnd::reportThatCannotBeWrittenIsReported()
 
     RunningProgram* program = launch();
     QVERIFY(program);
-    QVERIFY(program->clickControl(IDC_SLIDE));
+    QVERIFY(program->clickControl(ControlId::Slide));
     QVERIFY(chooseSaveFile(*program, target, beforeAccepting));
     QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
     if (kind == QLatin1String("locked"))
@@ -832,17 +832,17 @@ void TestEndToEnd::soundFaultsNeverSilenceOrHangTheProgram()
         startListening();
     RunningProgram* program = launch();
     QVERIFY(program);
-    QVERIFY(program->clickControl(IDC_TEST));
+    QVERIFY(program->clickControl(ControlId::Test));
     int ringingMs = 1200; // the three rings of Test still to come when the window is closed
     if (fault == QLatin1String("restart")) {
         QThread::msleep(1300);
         QCOMPARE(findOnsets(stopListening(), PulseSink::sampleRate).size(), std::size_t { 3 });
         m_sound->killServer();
-        QVERIFY(program->clickControl(IDC_TEST)); // rings for nobody
+        QVERIFY(program->clickControl(ControlId::Test)); // rings for nobody
         QThread::msleep(1300);
         QVERIFY2(m_sound->restartServer(), qPrintable(m_sound->errorString()));
         QVERIFY(m_sound->startRecording());
-        QVERIFY(program->clickControl(IDC_TEST));
+        QVERIFY(program->clickControl(ControlId::Test));
     }
     if (fault != QLatin1String("close while ringing")) {
         QThread::msleep(1300);
@@ -909,7 +909,7 @@ void TestEndToEnd::thousandRingsLeaveNothingBehind()
     wall.start();
     Footprint before;
     for (int press = 0; press < presses; ++press) {
-        QVERIFY(program->clickControl(IDC_TEST));
+        QVERIFY(program->clickControl(ControlId::Test));
         QThread::msleep(1250);
         if (press + 1 == warmUpPresses)
             before = footprintOf(program->processId());
@@ -936,7 +936,7 @@ void TestEndToEnd::tenThousandSlidesAreSavedInFull()
     QVERIFY(program);
     int slides = 0;
     for (const int total : { 1000, 5000, 10000 }) {
-        QVERIFY(program->clickControlRepeatedly(IDC_SLIDE, total - slides));
+        QVERIFY(program->clickControlRepeatedly(ControlId::Slide, total - slides));
         slides = total;
         const QString path = other(QStringLiteral("slides-%1.txt").arg(total));
         QElapsedTimer save;

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+
+#include <QDialog>
+
+#include "core/bellsettings.h"
+#include "core/timercontext.h"
+#include "core/timerstate.h"
+#include "core/timerview.h"
+#include "qt/dialogbuilder.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace zelvano {
+
+class LapList;
+class PreciseTick;
+class TimeDisplay;
+
+// The main window. It realises TimerView on its widgets and hands every button press and tick
+// to one operation of the timer logic; it decides nothing about the timer itself.
+class TimerDialog final : public QDialog, public TimerView
+{
+    Q_OBJECT
+
+public:
+    explicit TimerDialog(PlatformServices& platform, QWidget* parent = nullptr);
+    ~TimerDialog() override;
+
+    // TimerView
+    void setDisplayText(const std::string& text) override;
+    void showErrorBox(const std::string& text, const std::string& caption) override;
+    void clearLapLines() override;
+    void addLapLine(const std::string& line) override;
+    int lapLineCount() const override;
+    std::string lapLine(int index) const override;
+    std::string bellFieldText(int field) const override;
+    void setBellFieldText(int field, const std::string& text) override;
+    void setBellFieldsEnabled(bool enabled) override;
+    void setSettingsToggleText(const std::string& text) override;
+    void armTick() override;
+    void killTick() override;
+    std::optional<std::string> chooseSaveFile(
+        const std::string& initialName, const std::string& defaultSuffix) override;
+    void reportSaved(const std::string& path) override;
+
+    QWidget* control(ControlId id) const;
+
+signals:
+    // The About entry of the window's context menu was chosen.
+    void aboutRequested();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void connectButton(ControlId id, void (*operation)(TimerContext&));
+    void showContextMenu(const QPoint& globalPos);
+
+    TimerState m_state;
+    BellSettings m_settings;
+    TimerContext m_context;
+    ControlMap m_controls;
+    TimeDisplay* m_display = nullptr;
+    LapList* m_lapList = nullptr;
+    std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
+    QPushButton* m_settingsToggle = nullptr;
+    PreciseTick* m_tick;
+    QString m_saveFolder; // where the next save chooser opens
+};
+
+} // namespace zelvano

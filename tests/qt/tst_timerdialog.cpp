@@ -1,0 +1,484 @@
+#include <functional>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include "core/formatstring.h"
+#include "core/texts.h"
+#include "core/windowlayout.h"
+#include "fakes/fakeplatform.h"
+#include "files/settingsfile.h"
+#include "qt/timerdialog.h"
+
+using namespace zelvano;
+
+namespace {
+
+QString displayText(const TimerDialog& dialog)
+{
+    return qobject_cast<QLineEdit*>(dialog.control(ControlId::TimeDisplay))->text();
+}
+
+void click(const TimerDialog& dialog, ControlId id)
+{
+    QTest::mouseClick(dialog.control(id), Qt::LeftButton);
+}
+
+// Answers the next window that find() returns, from inside that window's own event loop: arm it
+// before the press that opens the window, then check answered(). The poll gives up after a
+// deadline and ends with this object, so it never reaches into a later test; a window the action
+// left open, say because an assertion in it failed, is closed rather than left to hang the test.
+class NextWindow final
+{
+public:
+    NextWindow(std::function<QWidget*()> find, std::function<void(QWidget*)> action)
+    {
+        m_deadline.start();
+        QObject::connect(&m_poll, &QTimer::timeout, &m_poll, [this, find, action] {
+            QWidget* window = find();
+            if (!window || !window->isVisible()) {
+                if (m_deadline.hasExpired(5000))
+                    m_poll.stop();
+                return;
+            }
+            m_poll.stop();
+            m_answered = true;
+            action(window);
+            if (window->isVisible())
+                window->close();
+        });
+        m_poll.start(20);
+    }
+    static NextWindow modal(std::function<void(QWidget*)> action)
+    {
+        return NextWindow(QApplication::activeModalWidget, std::move(action));
+    }
+    bool answered() const { return m_answered; }
+
+private:
+    QTimer m_poll;
+    QElapsedTimer m_deadline;
+    bool m_answered = false;
+};
+
+} // namespace
+
+class TestTimerDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsWithLoadedLockedSettingsAndFocusOnClose();
+    void buttonsReachTheirOperations();
+    void refusedStartShowsAStopIconBox();
+    void tabVisitsTheEnabledControlsInTemplateOrder();
+    void enterAndEscapeEndTheDialog_data();
+    void enterAndEscapeEndTheDialog();
+    void lapListKeepsByteOrderAndNeverScrolls();
+    void lapListShowsNoCursorAndScrollsOnlyWhenFull_data();
+    void lapListShowsNoCursorAndScrollsOnlyWhenFull();
+    void saveChooserStartsInDocumentsThenWhereTheLastReportWent_data();
+    void saveChooserStartsInDocumentsThenWhereTheLastReportWent();
+    void displayShowsANewTimeAsAFullRepaintWould_data();
+    void displayShowsANewTimeAsAFullRepaintWould();
+    void ticksGoOnUnderAnOpenErrorBox();
+    void ticksMissedWhileBlockedArriveAsOne();
+    void noTickArrivesAfterStop();
+    void contextMenuEndsWithTheAboutItem_data();
+    void contextMenuEndsWithTheAboutItem();
+
+private:
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<TimerDialog> m_dialog;
+};
+
+void TestTimerDialog::init()
+{
+    m_platform = std::make_unique<FakePlatform>();
+    m_platform->files[settingsFileName] = encodeSettings(BellSettings { { 20, 25, 30, 1, 2, 5 } });
+    m_dialog = std::make_unique<TimerDialog>(*m_platform);
+    m_dialog->open();
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+}
+
+void TestTimerDialog::cleanup()
+{
+    m_dialog.reset();
+    m_platform.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void TestTimerDialog::startsWithLoadedLockedSettingsAndFocusOnClose()
+{
+    QCOMPARE(displayText(*m_dialog), "000:00");
+    const QWidget* display = m_dialog->control(ControlId::TimeDisplay);
+    QCOMPARE(QFontMetrics(display->font(), display).height(), 50);
+    const QStringList expected { "20", "25", "30", "1", "2", "5" };
+    const ControlId fieldIds[]
+        = { ControlId::Bell1Minutes, ControlId::Bell2Minutes, ControlId::Bell3Minutes,
+              ControlId::Bell1Count, ControlId::Bell2Count, ControlId::Bell3Count };
+    for (int i = 0; i < 6; ++i) {
+        auto* field = qobject_cast<QLineEdit*>(m_dialog->control(fieldIds[i]));
+        QCOMPARE(field->text(), expected[i]);
+        QVERIFY(!field->isEnabled());
+    }
+    QCOMPARE(qobject_cast<QPushButton*>(m_dialog->control(ControlId::SettingsToggle))->text(),
+        "設定変更(&C)");
+    QCOMPARE(QApplication::focusWidget(), m_dialog->control(ControlId::Ok));
+    QCOMPARE(m_dialog->windowTitle(), "Zelvano");
+    QVERIFY(!m_dialog->windowIcon().isNull());
+}
+
+void TestTimerDialog::buttonsReachTheirOperations()
+{
+    click(*m_dialog, ControlId::Slide);
+    QCOMPARE(m_dialog->lapLineCount(), 1);
+
+    click(*m_dialog, ControlId::Test);
+    QCOMPARE(m_platform->played.size(), std::size_t { 3 });
+
+    click(*m_dialog, ControlId::SettingsToggle);
+    QVERIFY(m_dialog->control(ControlId::Bell2Count)->isEnabled());
+    QCOMPARE(qobject_cast<QPushButton*>(m_dialog->control(ControlId::SettingsToggle))->text(),
+        "設定確定");
+    auto* field = qobject_cast<QLineEdit*>(m_dialog->control(ControlId::Bell1Minutes));
+    field->setText("45");
+    click(*m_dialog, ControlId::SettingsToggle);
+    QVERIFY(!m_dialog->control(ControlId::Bell2Count)->isEnabled());
+    QCOMPARE(decodeSettings(m_platform->files[settingsFileName])->minuteMark(1), 45);
+
+    const NextWindow answer = NextWindow::modal([](QWidget* modal) {
+        auto* chooser = modal;
+        QCOMPARE(chooser->metaObject()->className(), "QFileDialog");
+        QTest::keyClick(chooser, Qt::Key_Escape);
+    });
+    click(*m_dialog, ControlId::Save);
+    QVERIFY(answer.answered());
+    QVERIFY(m_platform->traces.empty());
+
+    click(*m_dialog, ControlId::Start); // clears the lap list
+    QCOMPARE(m_dialog->lapLineCount(), 0);
+    click(*m_dialog, ControlId::Stop);
+}
+
+void TestTimerDialog::refusedStartShowsAStopIconBox()
+{
+    click(*m_dialog, ControlId::SettingsToggle);
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const NextWindow answer = NextWindow::modal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        QCOMPARE(box->parentWidget(), m_dialog.get());
+        QCOMPARE(box->buttons().size(), 1);
+        box->buttons().constFirst()->click();
+    });
+    click(*m_dialog, ControlId::Start);
+    QVERIFY(answer.answered());
+    QCOMPARE(caption, "設定エラー");
+    QCOMPARE(text, "設定を確定してください");
+    QCOMPARE(icon, QMessageBox::Critical);
+}
+
+void TestTimerDialog::tabVisitsTheEnabledControlsInTemplateOrder()
+{
+    const auto visit = [this](int presses) {
+        QList<QWidget*> visited { QApplication::focusWidget() };
+        for (int i = 0; i < presses; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget();
+        }
+        return visited;
+    };
+    const auto controls = [this](std::initializer_list<ControlId> ids) {
+        QList<QWidget*> widgets;
+        for (const ControlId id : ids)
+            widgets << m_dialog->control(id);
+        return widgets;
+    };
+
+    QCOMPARE(visit(8),
+        controls({ ControlId::Ok, ControlId::Start, ControlId::Stop, ControlId::Slide,
+            ControlId::SlideList, ControlId::SettingsToggle, ControlId::Save, ControlId::Test,
+            ControlId::Ok }));
+
+    click(*m_dialog, ControlId::SettingsToggle); // unlocked: the six fields join in
+    m_dialog->control(ControlId::Ok)->setFocus();
+    QCOMPARE(visit(14),
+        controls({ ControlId::Ok, ControlId::Start, ControlId::Stop, ControlId::Slide,
+            ControlId::Bell1Minutes, ControlId::Bell2Minutes, ControlId::Bell3Minutes,
+            ControlId::SlideList, ControlId::SettingsToggle, ControlId::Save, ControlId::Test,
+            ControlId::Bell1Count, ControlId::Bell2Count, ControlId::Bell3Count, ControlId::Ok }));
+}
+
+void TestTimerDialog::enterAndEscapeEndTheDialog_data()
+{
+    QTest::addColumn<int>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("unlockFirst");
+    QTest::newRow("Enter on Close") << int(ControlId::Ok) << int(Qt::Key_Return) << false;
+    QTest::newRow("keypad Enter on Close") << int(ControlId::Ok) << int(Qt::Key_Enter) << false;
+    QTest::newRow("Enter in a bell field")
+        << int(ControlId::Bell2Count) << int(Qt::Key_Return) << true;
+    QTest::newRow("Enter in the lap list")
+        << int(ControlId::SlideList) << int(Qt::Key_Return) << false;
+    QTest::newRow("Escape while unlocked")
+        << int(ControlId::Bell1Minutes) << int(Qt::Key_Escape) << true;
+    QTest::newRow("Escape on Start") << int(ControlId::Start) << int(Qt::Key_Escape) << false;
+}
+
+void TestTimerDialog::enterAndEscapeEndTheDialog()
+{
+    QFETCH(int, focus);
+    QFETCH(int, key);
+    QFETCH(bool, unlockFirst);
+    click(*m_dialog, ControlId::Start);
+    if (unlockFirst)
+        click(*m_dialog, ControlId::SettingsToggle);
+    QSignalSpy finished(m_dialog.get(), &QDialog::finished);
+    m_dialog->control(ControlId(focus))->setFocus();
+    QTest::keyClick(m_dialog->control(ControlId(focus)), static_cast<Qt::Key>(key));
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(!m_dialog->isVisible());
+    QVERIFY(m_platform->files[settingsFileName].size() == settingsFileSize); // nothing saved
+    QCOMPARE(decodeSettings(m_platform->files[settingsFileName])->minuteMark(1), 20);
+}
+
+// main() runs this test under a Japanese collation, which, like most, orders lines from slide 1000
+// on differently from their bytes.
+void TestTimerDialog::lapListKeepsByteOrderAndNeverScrolls()
+{
+    const auto lapLine
+        = [](int slide) { return formatString(texts::lapLineFormat, slide, 0, 1, 16, 40); };
+    for (const int slide : { 998, 999, 1000, 1001, 10000 })
+        m_dialog->addLapLine(lapLine(slide));
+    std::vector<std::string> order;
+    for (int i = 0; i < m_dialog->lapLineCount(); ++i)
+        order.push_back(m_dialog->lapLine(i));
+    QCOMPARE(order,
+        (std::vector<std::string> {
+            lapLine(10000), lapLine(1000), lapLine(1001), lapLine(998), lapLine(999) }));
+
+    for (int slide = 1; slide < 60; ++slide)
+        m_dialog->addLapLine(lapLine(slide));
+    QCoreApplication::processEvents(); // the list lays itself out
+    QCOMPARE(qobject_cast<QListWidget*>(m_dialog->control(ControlId::SlideList))
+                 ->verticalScrollBar()
+                 ->value(),
+        0);
+}
+
+void TestTimerDialog::lapListShowsNoCursorAndScrollsOnlyWhenFull_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("overflowing");
+    QTest::newRow("all lines fit") << 3 << false;
+    QTest::newRow("lines overflow") << 60 << true;
+}
+
+void TestTimerDialog::lapListShowsNoCursorAndScrollsOnlyWhenFull()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, overflowing);
+    auto* list = qobject_cast<QListWidget*>(m_dialog->control(ControlId::SlideList));
+    for (int i = 0; i < lines; ++i)
+        m_dialog->addLapLine("[Slide" + std::to_string(i + 100) + "]");
+    list->setFocus();
+    QCoreApplication::processEvents(); // the list lays itself out
+    const QScrollBar* bar = list->verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QCOMPARE(bar->maximum() > 0, overflowing);
+    QCOMPARE(bar->isEnabled(), overflowing);
+
+    const QImage before = list->viewport()->grab().toImage();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->viewport()->grab().toImage(), before);
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QVERIFY(list->selectedItems().isEmpty());
+
+    m_dialog->clearLapLines();
+    QCoreApplication::processEvents();
+    QVERIFY(!bar->isEnabled());
+}
+
+void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent_data()
+{
+    QTest::addColumn<bool>("hasDocuments");
+    QTest::newRow("documents folder") << true;
+    QTest::newRow("no documents folder") << false;
+}
+
+void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent()
+{
+    QFETCH(bool, hasDocuments);
+    QTemporaryDir home;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const auto restoreHome = qScopeGuard([&realHome] { qputenv("HOME", realHome); });
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("talks")));
+    if (hasDocuments)
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
+    const QString report = home.filePath(QStringLiteral("talks/today.txt"));
+
+    // Each Save opens the chooser once; the first answer saves, the second cancels.
+    m_dialog->addLapLine("[Slide001]");
+    QStringList folders;
+    for (const bool save : { true, false }) {
+        const NextWindow answer = NextWindow::modal([&](QWidget* modal) {
+            auto* chooser = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(chooser);
+            QVERIFY(chooser->testOption(QFileDialog::DontUseNativeDialog));
+            folders << chooser->directory().absolutePath();
+            if (!save)
+                return chooser->reject();
+            // Typed as a user would: selecting the file by program races with the chooser
+            // reading its folder, which can put the initial name back.
+            auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(report);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        click(*m_dialog, ControlId::Save);
+        QVERIFY(answer.answered());
+    }
+    QVERIFY(m_platform->files.count(report.toStdString()));
+    QCOMPARE(folders,
+        (QStringList { home.filePath(hasDocuments ? QStringLiteral("Documents") : QString()),
+            home.filePath(QStringLiteral("talks")) }));
+}
+
+void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("last digit") << "000:00"
+                                << "000:01";
+    QTest::newRow("tens of seconds") << "000:19"
+                                     << "000:20";
+    QTest::newRow("new minute") << "000:59"
+                                << "001:00";
+    QTest::newRow("wider text") << "999:59"
+                                << "1000:00";
+    QTest::newRow("same text") << "000:07"
+                               << "000:07";
+}
+
+// Only the text area is painted on a new time; what the screen shows then must be what a full
+// repaint of the window gives, with nothing of the old time left and the frame untouched.
+void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    const QRect display = m_dialog->control(ControlId::TimeDisplay)->geometry();
+    const auto screen
+        = [&] { return m_dialog->screen()->grabWindow(m_dialog->winId()).toImage().copy(display); };
+    m_dialog->setDisplayText(before.toStdString());
+    m_dialog->repaint();
+    const QImage old = screen();
+    // Every tick paints the text area again; a style that blended over the old pixels would
+    // show it only after many.
+    for (int tick = 0; tick < 10; ++tick)
+        m_dialog->setDisplayText(after.toStdString());
+    const QImage shown = screen();
+    m_dialog->repaint();
+    QCOMPARE(shown, screen());
+    QCOMPARE(shown == old, before == after);
+}
+
+void TestTimerDialog::ticksGoOnUnderAnOpenErrorBox()
+{
+    click(*m_dialog, ControlId::Start);
+    click(*m_dialog, ControlId::SettingsToggle);
+    const NextWindow answer = NextWindow::modal([this](QWidget* modal) {
+        QTRY_COMPARE_WITH_TIMEOUT(displayText(*m_dialog), "000:02", 5000);
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    click(*m_dialog, ControlId::Start); // refused: the box opens while the run goes on
+    QVERIFY(answer.answered());
+    QVERIFY(m_dialog->isVisible());
+}
+
+void TestTimerDialog::ticksMissedWhileBlockedArriveAsOne()
+{
+    click(*m_dialog, ControlId::Start);
+    QThread::msleep(3300); // as a long ring would: three expiries fall while the thread sleeps
+    QTest::qWait(300);
+    QCOMPARE(displayText(*m_dialog), "000:01");
+    QTRY_COMPARE_WITH_TIMEOUT(displayText(*m_dialog), "000:02", 3000);
+}
+
+void TestTimerDialog::noTickArrivesAfterStop()
+{
+    click(*m_dialog, ControlId::Start);
+    QThread::msleep(1100); // an expiry is due when Stop is pressed
+    click(*m_dialog, ControlId::Stop);
+    QTest::qWait(1500);
+    QCOMPARE(displayText(*m_dialog), "000:00");
+}
+
+void TestTimerDialog::contextMenuEndsWithTheAboutItem_data()
+{
+    QTest::addColumn<bool>("byKeyboard");
+    QTest::newRow("context menu event") << false;
+    QTest::newRow("Shift+F10") << true;
+}
+
+void TestTimerDialog::contextMenuEndsWithTheAboutItem()
+{
+    QFETCH(bool, byKeyboard);
+    QSignalSpy about(m_dialog.get(), &TimerDialog::aboutRequested);
+    QStringList items;
+    const NextWindow menu(QApplication::activePopupWidget, [&items](QWidget* popup) {
+        const QList<QAction*> actions = popup->actions();
+        for (QAction* action : actions)
+            items << (action->isSeparator() ? QStringLiteral("--") : action->text());
+        actions.constLast()->trigger();
+        popup->close();
+    });
+    QWidget* start = m_dialog->control(ControlId::Start);
+    start->setFocus();
+    if (byKeyboard) {
+        QTest::keyClick(start, Qt::Key_F10, Qt::ShiftModifier);
+    } else {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, start->rect().center(),
+            start->mapToGlobal(start->rect().center()));
+        QApplication::sendEvent(start, &event);
+    }
+    QVERIFY(menu.answered());
+    QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
+        (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
+    QCOMPARE(about.size(), 1);
+}
+
+int main(int argc, char** argv)
+{
+    // A collation that differs from byte order, as most users' do.
+    qputenv("LC_COLLATE", "ja_JP.UTF-8");
+    QApplication application(argc, argv);
+    TestTimerDialog test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_timerdialog.moc"
