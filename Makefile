@@ -1,5 +1,5 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing first.
-.PHONY: all deps build run package test test-package portable-check fuzz-build fuzz soak e2e bench clean
+.PHONY: all deps build run package windows test test-package portable-check fuzz-build fuzz soak e2e bench clean
 
 all: build
 
@@ -67,6 +67,12 @@ e2e: deps
 	cmake --build --preset asan
 	ctest --preset asan -L '^e2e$$'
 
+# The Windows program, cross-compiled: build-windows/zelvano.exe.
+windows:
+	@tools/install-deps windows
+	cmake --preset windows
+	cmake --build --preset windows
+
 # The benchmarks of bench/ against the optimised build in build-release/: one table on standard
 # output, the same in build-release/bench/results.json. TICK_MINUTES sets how long the tick
 # accuracy runs (2 by default); the whole run takes a few minutes more than that.
@@ -78,4 +84,4 @@ bench:
 	bench/run-benchmarks build-release $(TICK_MINUTES)
 
 clean:
-	rm -rf build build-asan build-release build-package build-fuzz build-windows-portable
+	rm -rf build build-asan build-release build-package build-fuzz build-windows-portable build-windows

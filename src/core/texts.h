@@ -56,7 +56,7 @@ inline constexpr const char* timesLabel = "回";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* aboutVersionLine = "Zelvano Version " ZELVANO_VERSION_SHORT;
-inline constexpr const char* aboutNotice = "Copyright (C) 2026 Zelvano Team";
+inline constexpr const char* aboutNotice = ZELVANO_NOTICE;
 inline constexpr const char* okButton = "OK";
 
 } // namespace zelvano::texts

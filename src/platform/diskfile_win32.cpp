@@ -1,0 +1,87 @@
+#include "platform/diskfile.h"
+
+#include <windows.h>
+#include <algorithm>
+
+#include "platform/widestring_win32.h"
+
+namespace zelvano {
+
+namespace {
+
+    class DiskFile final : public FileHandle
+    {
+    public:
+        explicit DiskFile(HANDLE handle)
+            : m_handle(handle)
+        { }
+        DiskFile(const DiskFile&) = delete;
+        DiskFile& operator=(const DiskFile&) = delete;
+        ~DiskFile() override
+        {
+            if (m_handle != INVALID_HANDLE_VALUE)
+                CloseHandle(m_handle);
+        }
+
+        std::optional<std::size_t> read(char* buffer, std::size_t size) override
+        {
+            if (m_handle == INVALID_HANDLE_VALUE)
+                return std::nullopt;
+            DWORD got = 0;
+            const auto wanted = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
+            if (!ReadFile(m_handle, buffer, wanted, &got, nullptr))
+                return std::nullopt;
+            return got;
+        }
+
+        bool write(std::string_view bytes) override
+        {
+            if (m_handle == INVALID_HANDLE_VALUE)
+                return false;
+            while (!bytes.empty()) {
+                DWORD put = 0;
+                const auto chunk
+                    = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), MAXDWORD));
+                if (!WriteFile(m_handle, bytes.data(), chunk, &put, nullptr) || put == 0)
+                    return false;
+                bytes.remove_prefix(put);
+            }
+            return true;
+        }
+
+        bool close() override
+        {
+            if (m_handle == INVALID_HANDLE_VALUE)
+                return false;
+            const bool flushed = FlushFileBuffers(m_handle);
+            const bool closed = CloseHandle(m_handle);
+            m_handle = INVALID_HANDLE_VALUE;
+            return flushed && closed;
+        }
+
+    private:
+        HANDLE m_handle;
+    };
+
+} // namespace
+
+// No sharing at all: while the file is open, another process can neither read nor write it, and
+// a file another process holds fails to open. OPEN_ALWAYS creates a missing file without emptying
+// an existing one; a report is emptied only once it is ours.
+std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
+{
+    const DWORD access = mode == OpenMode::ReadCreate ? GENERIC_READ : GENERIC_WRITE;
+    const HANDLE handle = CreateFileW(
+        widen(name).c_str(), access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto file = std::make_unique<DiskFile>(handle);
+    // Devices (NUL, CON, a serial port) and pipes are no settings file and no report.
+    if (GetFileType(handle) != FILE_TYPE_DISK)
+        return nullptr;
+    if (mode == OpenMode::WriteTruncate && !SetEndOfFile(handle))
+        return nullptr;
+    return file;
+}
+
+} // namespace zelvano

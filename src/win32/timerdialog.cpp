@@ -1,0 +1,329 @@
+#include "win32/timerdialog.h"
+
+#include <commdlg.h>
+#include <filesystem>
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include "clock/bellringer.h"
+#include "clock/laplog.h"
+#include "clock/presentationtimer.h"
+#include "clock/settingsediting.h"
+#include "core/texts.h"
+#include "files/report.h"
+#include "files/settingsfile.h"
+#include "platform/widestring_win32.h"
+#include "win32/aboutbox.h"
+#include "win32/dialogtemplate.h"
+
+namespace zelvano {
+
+namespace {
+
+    // The About item of the system menu; the system keeps the low four bits of its commands.
+    constexpr UINT aboutCommand = 0x0010;
+    // Posted to itself once Windows has rescaled the dialog for another screen's DPI.
+    constexpr UINT rescaleDisplayMessage = WM_APP + 1;
+    // A chosen report path may be long; the chooser needs room for it.
+    constexpr DWORD pathRoom = 32768;
+
+    std::wstring windowText(HWND window)
+    {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(
+            GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
+    std::wstring documentsFolder()
+    {
+        PWSTR folder = nullptr;
+        std::wstring path;
+        if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &folder)))
+            path = folder;
+        CoTaskMemFree(folder);
+        return path;
+    }
+
+    HICON loadIcon(HINSTANCE instance, int widthMetric, int heightMetric)
+    {
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconResourceId), IMAGE_ICON,
+            GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
+    }
+
+} // namespace
+
+TimerDialog::TimerDialog(PlatformServices& platform, HINSTANCE instance)
+    : m_context { m_state, m_settings, *this, platform }
+    , m_instance(instance)
+    , m_largeIcon(loadIcon(instance, SM_CXICON, SM_CYICON))
+    , m_smallIcon(loadIcon(instance, SM_CXSMICON, SM_CYSMICON))
+{ }
+
+// The display font goes after its window, which is gone once run() returns.
+TimerDialog::~TimerDialog()
+{
+    if (m_displayFont)
+        DeleteObject(m_displayFont);
+    for (const HICON icon : { m_largeIcon, m_smallIcon }) {
+        if (icon)
+            DestroyIcon(icon);
+    }
+}
+
+void TimerDialog::run()
+{
+    const Win32DialogTemplate dialog(mainWindowTemplate,
+        WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
+        WS_EX_APPWINDOW);
+    DialogBoxIndirectParamW(
+        m_instance, dialog.get(), nullptr, dialogProc, reinterpret_cast<LPARAM>(this));
+    m_window = nullptr;
+}
+
+INT_PTR CALLBACK TimerDialog::dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
+        reinterpret_cast<TimerDialog*>(lParam)->m_window = window;
+    }
+    auto* dialog = reinterpret_cast<TimerDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return dialog ? dialog->handle(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        initialise();
+        return TRUE; // the focus goes to the first tab stop, Close
+    case WM_COMMAND: {
+        const auto id = static_cast<int>(LOWORD(wParam));
+        if (id == IDOK || id == IDCANCEL) {
+            EndDialog(m_window, id);
+            return TRUE;
+        }
+        if (HIWORD(wParam) == BN_CLICKED)
+            onCommand(static_cast<ControlId>(id));
+        return TRUE;
+    }
+    case WM_TIMER:
+        if (m_tick && m_tick->isDue())
+            onTick(m_context);
+        return TRUE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == aboutCommand) {
+            runAboutBox(m_instance, m_window);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_PAINT:
+        return paintIconWhenMinimised();
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_largeIcon);
+    case WM_DPICHANGED:
+        PostMessageW(m_window, rescaleDisplayMessage, 0, 0);
+        return FALSE; // the dialog manager rescales the controls and their font
+    case rescaleDisplayMessage:
+        applyDisplayFont();
+        return TRUE;
+    case WM_DESTROY:
+        if (m_tick)
+            m_tick->kill();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void TimerDialog::initialise()
+{
+    if (const HMENU menu = GetSystemMenu(m_window, FALSE)) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
+    }
+    SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
+    SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    m_tick.emplace(m_window);
+    // The bell fields take text of any length: a cut would change what the text reads as.
+    for (int field = 1; field <= 6; ++field)
+        SendMessageW(bellField(field), EM_SETLIMITTEXT, 0, 0);
+    m_state = TimerState {};
+    loadSettings(m_context.platform, m_settings);
+    showSettings(m_context);
+    applyDisplayFont();
+    setDisplayText(formatElapsed(0));
+}
+
+void TimerDialog::onCommand(ControlId id)
+{
+    switch (id) {
+    case ControlId::Start:
+        onStart(m_context);
+        break;
+    case ControlId::Stop:
+        onStop(m_context);
+        break;
+    case ControlId::Slide:
+        onSlide(m_context);
+        break;
+    case ControlId::SettingsToggle:
+        onSettingsToggle(m_context);
+        break;
+    case ControlId::Test:
+        onTest(m_context);
+        break;
+    case ControlId::Save:
+        onSave(m_context);
+        break;
+    default:
+        break;
+    }
+}
+
+// The window has no minimise box, but the system can still minimise it; its client area then
+// shows the icon.
+bool TimerDialog::paintIconWhenMinimised()
+{
+    if (!IsIconic(m_window))
+        return false;
+    PAINTSTRUCT paint {};
+    const HDC context = BeginPaint(m_window, &paint);
+    SendMessageW(m_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(context), 0);
+    RECT client {};
+    GetClientRect(m_window, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(context, x, y, m_largeIcon);
+    EndPaint(m_window, &paint);
+    return true;
+}
+
+// A 50 px cell at 96 DPI, in proportion on any other screen; the system's default face for
+// Japanese, at normal weight.
+void TimerDialog::applyDisplayFont()
+{
+    const int height = MulDiv(displayCellHeightPx, static_cast<int>(GetDpiForWindow(m_window)), 96);
+    const HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+        DEFAULT_PITCH | FF_DONTCARE, nullptr);
+    SendMessageW(control(ControlId::TimeDisplay), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (m_displayFont)
+        DeleteObject(m_displayFont);
+    m_displayFont = font;
+}
+
+HWND TimerDialog::control(ControlId id) const { return GetDlgItem(m_window, static_cast<int>(id)); }
+
+HWND TimerDialog::bellField(int field) const
+{
+    return control(bellFieldIds.at(static_cast<std::size_t>(field - 1)));
+}
+
+// Painted before returning: a bell due on this second blocks the thread right after.
+void TimerDialog::setDisplayText(const std::string& text)
+{
+    const HWND display = control(ControlId::TimeDisplay);
+    SetWindowTextW(display, widen(text).c_str());
+    UpdateWindow(display);
+}
+
+void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
+{
+    MessageBoxW(m_window, widen(text).c_str(), widen(caption).c_str(), MB_OK | MB_ICONHAND);
+}
+
+void TimerDialog::clearLapLines()
+{
+    SendMessageW(control(ControlId::SlideList), LB_RESETCONTENT, 0, 0);
+}
+
+// Placed by lapLineBefore, the same order on every machine, rather than by the list's own sorting,
+// which follows the user's locale.
+void TimerDialog::addLapLine(const std::string& line)
+{
+    int low = 0;
+    int high = lapLineCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (lapLineBefore(line, lapLine(middle)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    SendMessageW(control(ControlId::SlideList), LB_INSERTSTRING, static_cast<WPARAM>(low),
+        reinterpret_cast<LPARAM>(widen(line).c_str()));
+}
+
+int TimerDialog::lapLineCount() const
+{
+    return static_cast<int>(SendMessageW(control(ControlId::SlideList), LB_GETCOUNT, 0, 0));
+}
+
+std::string TimerDialog::lapLine(int index) const
+{
+    const HWND list = control(ControlId::SlideList);
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(
+        list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()))));
+    return narrow(text);
+}
+
+std::string TimerDialog::bellFieldText(int field) const
+{
+    return narrow(windowText(bellField(field)));
+}
+
+void TimerDialog::setBellFieldText(int field, const std::string& text)
+{
+    SetWindowTextW(bellField(field), widen(text).c_str());
+}
+
+void TimerDialog::setBellFieldsEnabled(bool enabled)
+{
+    for (int field = 1; field <= 6; ++field)
+        EnableWindow(bellField(field), enabled);
+}
+
+void TimerDialog::setSettingsToggleText(const std::string& text)
+{
+    SetWindowTextW(control(ControlId::SettingsToggle), widen(text).c_str());
+}
+
+void TimerDialog::armTick() { m_tick->arm(); }
+
+void TimerDialog::killTick() { m_tick->kill(); }
+
+// The system's chooser, resizable, in Documents the first time and then in the last report's
+// folder. The working directory stays where it is, and an existing file is replaced without a
+// question, as a second save of the same talk expects.
+std::optional<std::string> TimerDialog::chooseSaveFile(
+    const std::string& initialName, const std::string& defaultSuffix)
+{
+    std::wstring file = widen(initialName);
+    file.resize(pathRoom, L'\0');
+    const std::wstring suffix = widen(defaultSuffix);
+    const std::wstring folder = m_saveFolder.empty() ? documentsFolder() : m_saveFolder;
+    OPENFILENAMEW chooser {};
+    chooser.lStructSize = sizeof chooser;
+    chooser.hwndOwner = m_window;
+    chooser.lpstrFile = file.data();
+    chooser.nMaxFile = pathRoom;
+    chooser.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    chooser.lpstrDefExt = suffix.c_str();
+    chooser.Flags
+        = OFN_EXPLORER | OFN_ENABLESIZING | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameW(&chooser))
+        return std::nullopt;
+    return narrow(file.c_str());
+}
+
+void TimerDialog::reportSaved(const std::string& path)
+{
+    m_saveFolder = std::filesystem::path(widen(path)).parent_path().wstring();
+}
+
+} // namespace zelvano

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <windows.h>
+#include <optional>
+#include <string>
+
+#include "core/bellsettings.h"
+#include "core/timercontext.h"
+#include "core/timerstate.h"
+#include "core/timerview.h"
+#include "core/windowlayout.h"
+#include "win32/tick.h"
+
+namespace zelvano {
+
+// The main window: a modal dialog built from the shared description. It realises TimerView on
+// its controls and hands every button press and tick to one operation of the timer logic; it
+// decides nothing about the timer itself.
+class TimerDialog final : public TimerView
+{
+public:
+    TimerDialog(PlatformServices& platform, HINSTANCE instance);
+    ~TimerDialog() override;
+    TimerDialog(const TimerDialog&) = delete;
+    TimerDialog& operator=(const TimerDialog&) = delete;
+
+    // Runs the window until Close, Enter, Escape or the close box ends it.
+    void run();
+
+    // TimerView
+    void setDisplayText(const std::string& text) override;
+    void showErrorBox(const std::string& text, const std::string& caption) override;
+    void clearLapLines() override;
+    void addLapLine(const std::string& line) override;
+    int lapLineCount() const override;
+    std::string lapLine(int index) const override;
+    std::string bellFieldText(int field) const override;
+    void setBellFieldText(int field, const std::string& text) override;
+    void setBellFieldsEnabled(bool enabled) override;
+    void setSettingsToggleText(const std::string& text) override;
+    void armTick() override;
+    void killTick() override;
+    std::optional<std::string> chooseSaveFile(
+        const std::string& initialName, const std::string& defaultSuffix) override;
+    void reportSaved(const std::string& path) override;
+
+private:
+    static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void initialise();
+    void onCommand(ControlId id);
+    bool paintIconWhenMinimised();
+    void applyDisplayFont();
+    HWND control(ControlId id) const;
+    HWND bellField(int field) const;
+
+    TimerState m_state;
+    BellSettings m_settings;
+    TimerContext m_context;
+    HINSTANCE m_instance;
+    HWND m_window = nullptr;
+    HICON m_largeIcon;
+    HICON m_smallIcon;
+    HFONT m_displayFont = nullptr;
+    std::optional<Tick> m_tick;
+    std::wstring m_saveFolder; // where the next save chooser opens
+};
+
+} // namespace zelvano
