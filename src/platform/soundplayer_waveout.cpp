@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <filesystem>
 #include <mmsystem.h>
 #include <mutex>
 #include <optional>
@@ -182,10 +181,16 @@ void SoundPlayer::play(const std::string& fileName)
     if (!m_impl->thread.joinable())
         return;
     // Resolved here: the working directory may change before the sound thread gets to it.
-    std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(widen(fileName), error);
+    const std::wstring name = widen(fileName);
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+    if (length >= path.size()) {
+        path.resize(length);
+        length = GetFullPathNameW(name.c_str(), length, path.data(), nullptr);
+    }
+    path.resize(length < path.size() ? length : 0);
     const std::lock_guard lock(m_impl->shared->mutex);
-    m_impl->shared->request = error ? fileName : narrow(path.wstring());
+    m_impl->shared->request = path.empty() ? fileName : narrow(path);
     m_impl->shared->changed.notify_all();
 }
 

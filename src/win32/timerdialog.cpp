@@ -1,7 +1,6 @@
 #include "win32/timerdialog.h"
 
 #include <commdlg.h>
-#include <filesystem>
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -323,7 +322,8 @@ std::optional<std::string> TimerDialog::chooseSaveFile(
 
 void TimerDialog::reportSaved(const std::string& path)
 {
-    m_saveFolder = std::filesystem::path(widen(path)).parent_path().wstring();
+    const std::wstring file = widen(path);
+    m_saveFolder = file.substr(0, file.find_last_of(L"\\/"));
 }
 
 } // namespace zelvano
