@@ -12,8 +12,9 @@ namespace {
     class DiskFile final : public FileHandle
     {
     public:
-        explicit DiskFile(HANDLE handle)
+        DiskFile(HANDLE handle, bool writable)
             : m_handle(handle)
+            , m_writable(writable)
         { }
         DiskFile(const DiskFile&) = delete;
         DiskFile& operator=(const DiskFile&) = delete;
@@ -53,7 +54,9 @@ namespace {
         {
             if (m_handle == INVALID_HANDLE_VALUE)
                 return false;
-            const bool flushed = FlushFileBuffers(m_handle);
+            // Written bytes reach the disk before the close reports success; a handle open for
+            // reading has nothing to flush, and Windows refuses to try.
+            const bool flushed = !m_writable || FlushFileBuffers(m_handle);
             const bool closed = CloseHandle(m_handle);
             m_handle = INVALID_HANDLE_VALUE;
             return flushed && closed;
@@ -61,6 +64,7 @@ namespace {
 
     private:
         HANDLE m_handle;
+        bool m_writable;
     };
 
 } // namespace
@@ -75,7 +79,7 @@ std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
         widen(name).c_str(), access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    auto file = std::make_unique<DiskFile>(handle);
+    auto file = std::make_unique<DiskFile>(handle, mode != OpenMode::ReadCreate);
     // Devices (NUL, CON, a serial port) and pipes are no settings file and no report.
     if (GetFileType(handle) != FILE_TYPE_DISK)
         return nullptr;

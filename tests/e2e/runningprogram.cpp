@@ -12,7 +12,7 @@
 
 namespace zelvano {
 
-RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
+RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound, const QString& program,
     const QString& workingFolder, const QString& homeFolder, const QStringList& wrapper)
     : m_x(x)
 {
@@ -31,10 +31,10 @@ RunningProgram::RunningProgram(const XServer& x, const PulseSink* sound,
     // A test that crashes or is stopped by its watchdog takes the program with it.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     if (wrapper.isEmpty()) {
-        m_process.setProgram(QStringLiteral(ZELVANO_PROGRAM));
+        m_process.setProgram(program);
     } else {
         m_process.setProgram(wrapper.first());
-        m_process.setArguments(wrapper.mid(1) << QStringLiteral(ZELVANO_PROGRAM));
+        m_process.setArguments(wrapper.mid(1) << program);
     }
 }
 
@@ -104,8 +104,10 @@ bool RunningProgram::keys(const QStringList& keyNames) const
 
 bool RunningProgram::replaceFieldText(ControlId id, const QString& text) const
 {
+    // End, then Shift+Home selects the whole line in every toolkit's field; Ctrl+A does not.
     return clickControl(id)
-        && m_x.keys(m_window, { QStringLiteral("ctrl+a"), QStringLiteral("BackSpace") })
+        && m_x.keys(m_window,
+            { QStringLiteral("End"), QStringLiteral("shift+Home"), QStringLiteral("BackSpace") })
         && (text.isEmpty() || m_x.type(m_window, text));
 }
 

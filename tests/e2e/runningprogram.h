@@ -20,8 +20,8 @@ class PulseSink;
 class RunningProgram final
 {
 public:
-    RunningProgram(const XServer& x, const PulseSink* sound, const QString& workingFolder,
-        const QString& homeFolder, const QStringList& wrapper = {});
+    RunningProgram(const XServer& x, const PulseSink* sound, const QString& program,
+        const QString& workingFolder, const QString& homeFolder, const QStringList& wrapper = {});
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

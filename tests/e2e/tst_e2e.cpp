@@ -21,6 +21,7 @@
 
 #include "core/windowlayout.h"
 #include "e2e/runningprogram.h"
+#include "e2e/userview.h"
 #include "e2e/xserver.h"
 #include "support/iconvconvert.h"
 #include "support/pulsesink.h"
@@ -31,65 +32,10 @@ using namespace zelvano;
 
 namespace {
 
-const QString mainTitle = QStringLiteral("Zelvano");
-const QString invalidSettingsTitle = QStringLiteral("設定値ミス");
-const QString unlockedStartTitle = QStringLiteral("設定エラー");
-const QString noSlidesTitle = QStringLiteral("スライド数エラー");
-const QString saveErrorTitle = QStringLiteral("保存エラー");
-const QString aboutTitle = QStringLiteral("Zelvanoのﾊﾞｰｼﾞｮﾝ情報");
 const QString chooserTitle = QStringLiteral("名前を付けて保存");
 
 constexpr std::array<ControlId, 6> bellFields { ControlId::Bell1Minutes, ControlId::Bell2Minutes,
     ControlId::Bell3Minutes, ControlId::Bell1Count, ControlId::Bell2Count, ControlId::Bell3Count };
-
-// The settings file's bytes for six values: signed 32-bit little-endian each.
-QByteArray settingsBytes(std::array<qint32, 6> values)
-{
-    QByteArray bytes;
-    for (const qint32 value : values) {
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.append(static_cast<char>((static_cast<quint32>(value) >> shift) & 0xFF));
-    }
-    return bytes;
-}
-const QByteArray defaultSettings = settingsBytes({ 10, 13, 15, 1, 2, 3 });
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
-}
-
-// Strict code page 932 to UTF-8; nothing when a byte sequence is not valid there.
-std::optional<QString> decodeCp932(const QByteArray& bytes)
-{
-    const std::optional<std::string> utf8 = iconvConvert("CP932", "UTF-8", bytes.toStdString());
-    return utf8 ? std::optional<QString>(QString::fromStdString(*utf8)) : std::nullopt;
-}
-
-// Polls condition until it holds, for up to timeoutMs; whether it held.
-template <typename Condition> bool eventually(Condition condition, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-bool fileBecomes(const QString& path, const QByteArray& expected, int timeoutMs = 5000)
-{
-    return eventually([&] { return readFile(path) == expected; }, timeoutMs);
-}
 
 // Whether another process holds an exclusive lock on the file.
 bool lockedElsewhere(const QString& path)
@@ -113,12 +59,6 @@ bool lockInAnotherProcess(QProcess& holder, const QString& path)
             QStringLiteral("60") });
     return holder.waitForStarted() && eventually([&path] { return lockedElsewhere(path); });
 }
-
-struct Lap
-{
-    int lapSeconds;
-    int cumulativeSeconds;
-};
 
 } // namespace
 
@@ -239,8 +179,8 @@ void TestEndToEnd::cleanup()
 RunningProgram* TestEndToEnd::launch(const QStringList& wrapper)
 {
     m_program.reset();
-    m_program = std::make_unique<RunningProgram>(
-        *m_x, m_sound.get(), work(), m_root->filePath(QStringLiteral("home")), wrapper);
+    m_program = std::make_unique<RunningProgram>(*m_x, m_sound.get(),
+        QStringLiteral(ZELVANO_PROGRAM), work(), m_root->filePath(QStringLiteral("home")), wrapper);
     if (!m_program->start()) {
         qWarning("the main window did not appear; %s; %s; visible windows: %s",
             qPrintable(m_program->describeState()), qPrintable(m_x->describeState()),
@@ -267,19 +207,7 @@ std::vector<qint16> TestEndToEnd::stopListening(int settleMs)
     return m_recording;
 }
 
-bool TestEndToEnd::acknowledge(const QString& title)
-{
-    const std::optional<QString> box = m_x->waitForWindow(title);
-    if (!box)
-        return false;
-    // The box may still be taking the focus: press Enter until it is gone.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        m_x->keys(*box, { QStringLiteral("Return") });
-        if (m_x->waitForNoWindow(title, 1500))
-            return true;
-    }
-    return false;
-}
+bool TestEndToEnd::acknowledge(const QString& title) { return m_x->closeWithEnter(title); }
 
 bool TestEndToEnd::openAboutBox(const RunningProgram& program)
 {
@@ -330,49 +258,7 @@ std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
     // A short report reaches the file in one write, which ends with a line end.
     if (!eventually([&path] { return readFile(path).endsWith("\r\n"); }))
         qWarning("no report was written to %s", qPrintable(path));
-    const QByteArray bytes = readFile(path);
-    const std::optional<QString> text = decodeCp932(bytes);
-    if (!text) {
-        qWarning("the report is not valid code page 932: %s", bytes.toHex(' ').constData());
-        return std::nullopt;
-    }
-    const QStringList lines = text->split(QStringLiteral("\r\n"));
-    // A header, an empty line, the laps, and nothing after the last CR LF.
-    if (lines.size() < 3 || !lines[1].isEmpty() || !lines.constLast().isEmpty()
-        || text->count(QLatin1Char('\n')) != text->count(QStringLiteral("\r\n"))) {
-        qWarning("unexpected report layout: %s", qPrintable(*text));
-        return std::nullopt;
-    }
-    if (savedAt) {
-        const QString expectedHeader = QStringLiteral("発表日　%1年%2月%3日 ")
-                                           .arg(savedAt->date().year(), 4)
-                                           .arg(savedAt->date().month(), 2)
-                                           .arg(savedAt->date().day(), 2);
-        if (!lines[0].startsWith(expectedHeader)) {
-            qWarning("expected a header starting %s, saw %s", qPrintable(expectedHeader),
-                qPrintable(lines[0]));
-            return std::nullopt;
-        }
-        const QTime time
-            = QTime::fromString(lines[0].mid(expectedHeader.size()), QStringLiteral("HH:mm:ss"));
-        if (!time.isValid() || qAbs(time.secsTo(savedAt->time())) > 2) {
-            qWarning("header time %s is not the time of saving", qPrintable(lines[0]));
-            return std::nullopt;
-        }
-    }
-    static const QRegularExpression lapLine(
-        QStringLiteral(R"(^\[Slide(\d{3,})\] +(-?\d+):(-?\d\d)  累積: *(\d+):(\d\d)$)"));
-    std::vector<Lap> laps;
-    for (qsizetype i = 2; i + 1 < lines.size(); ++i) {
-        const QRegularExpressionMatch match = lapLine.match(lines[i]);
-        if (!match.hasMatch()) {
-            qWarning("not a lap line: %s", qPrintable(lines[i]));
-            return std::nullopt;
-        }
-        laps.push_back({ match.captured(2).toInt() * 60 + match.captured(3).toInt(),
-            match.captured(4).toInt() * 60 + match.captured(5).toInt() });
-    }
-    return laps;
+    return readReport(path, savedAt);
 }
 
 int TestEndToEnd::slideAndSave(const RunningProgram& program, const QString& name)

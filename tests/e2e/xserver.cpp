@@ -260,4 +260,18 @@ bool XServer::screenshot(const QString& pngPath) const
     return process.waitForFinished(10000) && process.exitCode() == 0;
 }
 
+bool XServer::closeWithEnter(const QString& title) const
+{
+    const std::optional<QString> box = waitForWindow(title);
+    if (!box)
+        return false;
+    // The box may still be taking the focus: press Enter until it is gone.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        keys(*box, { QStringLiteral("Return") });
+        if (waitForNoWindow(title, 1500))
+            return true;
+    }
+    return false;
+}
+
 } // namespace zelvano

@@ -58,6 +58,9 @@ public:
     bool keys(const QString& window, const QStringList& keyNames) const;
     // Gives window the keyboard focus, then types text as a user would.
     bool type(const QString& window, const QString& text) const;
+    // Waits for the box with the given title and closes it with Enter; false when it did not
+    // appear or stay shut.
+    bool closeWithEnter(const QString& title) const;
     // Clicks a mouse button at a point of the screen.
     bool click(QPoint screenPoint, int button = 1) const;
 

@@ -1,0 +1,111 @@
+// Reads the Windows program's windows from outside, the way an accessibility tool would, and
+// prints them as UTF-8 lines for the tests under Wine. Another process's edit controls answer
+// WM_GETTEXT, not GetWindowText, so every text is asked for with messages.
+//
+//   inspector windows              every visible top-level window: "window<TAB>title"
+//   inspector controls TITLE       the controls of the window titled TITLE:
+//                                  "control<TAB>id<TAB>class<TAB>enabled<TAB>text", and for a list
+//                                  box one "line<TAB>text" per line, in order
+//   inspector hold PATH            opens PATH with no sharing, prints "held", and keeps it open
+//                                  until stopped
+#include <windows.h>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string utf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    const int length = WideCharToMultiByte(
+        CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+        length, nullptr, nullptr);
+    return bytes;
+}
+
+// Line ends inside a text would split its line; they are shown as \n.
+void print(std::string line)
+{
+    for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at + 2))
+        line.replace(at, 1, "\\n");
+    line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
+    line += '\n';
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+        &written, nullptr);
+}
+
+std::wstring textOf(HWND window)
+{
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+        SMTO_ABORTIFHUNG, 2000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+std::wstring classOf(HWND window)
+{
+    wchar_t name[64] {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+BOOL CALLBACK printTopLevel(HWND window, LPARAM)
+{
+    if (IsWindowVisible(window))
+        print("window\t" + utf8(textOf(window)));
+    return TRUE;
+}
+
+BOOL CALLBACK printControl(HWND control, LPARAM)
+{
+    const std::wstring kind = classOf(control);
+    print("control\t" + std::to_string(GetDlgCtrlID(control)) + "\t" + utf8(kind) + "\t"
+        + (IsWindowEnabled(control) ? "1" : "0") + "\t" + utf8(textOf(control)));
+    if (_wcsicmp(kind.c_str(), L"ListBox") != 0)
+        return TRUE;
+    const auto count = static_cast<int>(SendMessageW(control, LB_GETCOUNT, 0, 0));
+    for (WPARAM i = 0; i < static_cast<WPARAM>(count); ++i) {
+        const auto length = static_cast<std::size_t>(SendMessageW(control, LB_GETTEXTLEN, i, 0));
+        std::wstring line(length + 1, L'\0');
+        line.resize(static_cast<std::size_t>(
+            SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
+        print("line\t" + utf8(line));
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"windows") {
+        EnumWindows(printTopLevel, 0);
+        return 0;
+    }
+    if (command == L"controls" && argc > 2) {
+        const HWND window = FindWindowW(nullptr, argv[2]);
+        if (!window)
+            return 1;
+        EnumChildWindows(window, printControl, 0);
+        return 0;
+    }
+    if (command == L"hold" && argc > 2) {
+        const HANDLE file = CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return 1;
+        print("held");
+        Sleep(INFINITE);
+    }
+    return 2;
+}

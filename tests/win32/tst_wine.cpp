@@ -1,0 +1,407 @@
+#include <map>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "e2e/runningprogram.h"
+#include "e2e/userview.h"
+#include "e2e/xserver.h"
+#include "support/pulsesink.h"
+#include "support/soundanalysis.h"
+#include "support/tonewav.h"
+
+using namespace zelvano;
+
+namespace {
+
+const QString program = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano.exe");
+const QString inspector = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_inspector.exe");
+
+// A control as read from outside: whether it takes input, and its text.
+struct Control
+{
+    bool enabled = false;
+    QString text;
+};
+
+// The main window as the inspector reads it.
+struct MainWindow
+{
+    std::map<ControlId, Control> controls;
+    QStringList lapLines;
+
+    QString text(ControlId id) const
+    {
+        const auto found = controls.find(id);
+        return found == controls.end() ? QStringLiteral("<none>") : found->second.text;
+    }
+};
+
+// The Windows path of a folder of this machine, as Wine's drive Z: shows it.
+QString windowsPath(const QString& path)
+{
+    return QStringLiteral("Z:") + QString(path).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+} // namespace
+
+// The Windows program under Wine, in a private X server and sound server, driven by real input
+// and read from outside by a small Windows helper, the way a screen reader would.
+class TestWindowsProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void firstStartShowsTheDefaultsAndEscapeEnds();
+    void ticksAndSlidesGoOnAndStopLeavesANegativeLap();
+    void testRingsThreeTimes_data();
+    void testRingsThreeTimes();
+    void bellRingsAtItsMinuteUnderTheAboutBox();
+    void confirmsAreCheckedAndKeepTheFileTail();
+    void reportIsSavedIntoAJapaneseFolder();
+    void settingsFileHeldElsewhereGivesDefaultsAndTheSaveErrorBox();
+
+private:
+    QString work(const QString& name = {}) const
+    {
+        return m_root->filePath(QStringLiteral("work/") + name);
+    }
+    RunningProgram* launch();
+    std::optional<MainWindow> readMainWindow() const;
+    // Polls the main window until check holds; the last reading either way.
+    std::optional<MainWindow> waitForMainWindow(
+        const std::function<bool(const MainWindow&)>& check, int timeoutMs = 10000) const;
+    // The titles of the program's visible windows, as Windows sees them: Wine may keep a closed
+    // window's X window around for a while.
+    QStringList windowTitles() const;
+    bool waitForTitle(const QString& title, bool shown, int timeoutMs = 10000) const;
+    // Presses Enter once in the box titled title; whether it closed.
+    bool closeWithEnter(const QString& title) const;
+    void startListening();
+    std::vector<double> ringsHeard(int listenMs);
+    static void endWine();
+
+    std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<XServer> m_x;
+    std::unique_ptr<PulseSink> m_sound;
+    std::unique_ptr<RunningProgram> m_program;
+    std::vector<qint16> m_recording;
+};
+
+void TestWindowsProgram::initTestCase()
+{
+    if (!QFile::exists(program) || !QFile::exists(inspector))
+        QSKIP("the Windows program is not built: make windows builds it");
+    qputenv("WINEPREFIX", ZELVANO_WINE_PREFIX);
+    qputenv("WINEDEBUG", "-all");
+    qputenv("WINEDLLOVERRIDES", "mscoree,mshtml=");
+}
+
+void TestWindowsProgram::init()
+{
+    m_root = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_root->isValid());
+    for (const char* folder : { "work", "home" })
+        QVERIFY(QDir(m_root->path()).mkdir(QString::fromLatin1(folder)));
+    m_x = std::make_unique<XServer>();
+    if (!m_x->isReady())
+        QSKIP(qPrintable(QStringLiteral("no X server: ") + m_x->errorString()));
+    endWine();
+}
+
+void TestWindowsProgram::cleanup()
+{
+    if (QTest::currentTestFailed() && m_x && m_x->isReady()) {
+        const QString picture = QDir::temp().filePath(
+            QStringLiteral("zelvano-wine-%1.png").arg(QTest::currentTestFunction()));
+        if (m_x->screenshot(picture))
+            qInfo("screenshot kept in %s", qPrintable(picture));
+        const QString sound
+            = QString(picture).replace(QStringLiteral(".png"), QStringLiteral(".wav"));
+        if (!m_recording.empty() && writeWav(sound, m_recording))
+            qInfo("recording kept in %s", qPrintable(sound));
+    }
+    m_recording.clear();
+    m_program.reset();
+    endWine();
+    m_sound.reset();
+    m_x.reset();
+    m_root.reset();
+}
+
+// Wine keeps a server and a desktop process per prefix for a while after its last program ends,
+// tied to the X server of the program that started them; the next scenario has another one.
+void TestWindowsProgram::endWine()
+{
+    QProcess::execute(QStringLiteral("wineserver"), { QStringLiteral("--kill") });
+    QProcess::execute(QStringLiteral("wineserver"), { QStringLiteral("--wait") });
+}
+
+RunningProgram* TestWindowsProgram::launch()
+{
+    m_program = std::make_unique<RunningProgram>(*m_x, m_sound.get(), program, work(),
+        m_root->filePath(QStringLiteral("home")), QStringList { QStringLiteral("wine") });
+    if (!m_program->start()) {
+        qWarning("the main window did not appear; %s", qPrintable(m_program->describeState()));
+        return nullptr;
+    }
+    return m_program.get();
+}
+
+namespace {
+
+// Runs the inspector; its lines, or nothing when it failed.
+std::optional<QStringList> inspect(const QStringList& arguments)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("wine"), QStringList { inspector } + arguments);
+    if (!reader.waitForFinished(10000) || reader.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(reader.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+QStringList TestWindowsProgram::windowTitles() const
+{
+    QStringList titles;
+    for (const QString& line : inspect({ QStringLiteral("windows") }).value_or(QStringList()))
+        titles << line.section(u'\t', 1);
+    return titles;
+}
+
+bool TestWindowsProgram::waitForTitle(const QString& title, bool shown, int timeoutMs) const
+{
+    return eventually([&] { return windowTitles().contains(title) == shown; }, timeoutMs);
+}
+
+bool TestWindowsProgram::closeWithEnter(const QString& title) const
+{
+    if (!waitForTitle(title, true))
+        return false;
+    const std::optional<QString> box = m_x->waitForWindow(title);
+    return box && m_x->keys(*box, { QStringLiteral("Return") }) && waitForTitle(title, false);
+}
+
+std::optional<MainWindow> TestWindowsProgram::readMainWindow() const
+{
+    const std::optional<QStringList> lines = inspect({ QStringLiteral("controls"), mainTitle });
+    if (!lines)
+        return std::nullopt;
+    MainWindow window;
+    for (const QString& line : *lines) {
+        const QStringList fields = line.split(u'\t');
+        if (fields.size() == 5 && fields[0] == QLatin1String("control"))
+            window.controls[ControlId(fields[1].toInt())]
+                = { fields[3] == QLatin1String("1"), fields[4] };
+        else if (fields.size() == 2 && fields[0] == QLatin1String("line"))
+            window.lapLines << fields[1];
+    }
+    return window;
+}
+
+std::optional<MainWindow> TestWindowsProgram::waitForMainWindow(
+    const std::function<bool(const MainWindow&)>& check, int timeoutMs) const
+{
+    std::optional<MainWindow> window;
+    eventually([&] { return (window = readMainWindow()) && check(*window); }, timeoutMs);
+    return window;
+}
+
+void TestWindowsProgram::startListening()
+{
+    m_sound = std::make_unique<PulseSink>();
+    if (!m_sound->isReady())
+        QSKIP(qPrintable(QStringLiteral("no sound server: ") + m_sound->errorString()));
+    QVERIFY(m_sound->startRecording());
+}
+
+std::vector<double> TestWindowsProgram::ringsHeard(int listenMs)
+{
+    QThread::msleep(static_cast<unsigned long>(listenMs));
+    m_recording = m_sound->stopRecording();
+    return findOnsets(m_recording, PulseSink::sampleRate);
+}
+
+void TestWindowsProgram::firstStartShowsTheDefaultsAndEscapeEnds()
+{
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    const std::optional<MainWindow> window = readMainWindow();
+    QVERIFY(window);
+    QCOMPARE(window->text(ControlId::TimeDisplay), "000:00");
+    const QStringList defaults { "10", "13", "15", "1", "2", "3" };
+    for (std::size_t i = 0; i < bellFieldIds.size(); ++i) {
+        const Control& field = window->controls.at(bellFieldIds[i]);
+        QCOMPARE(field.text, defaults[qsizetype(i)]);
+        QVERIFY(!field.enabled);
+    }
+    QCOMPARE(window->text(ControlId::SettingsToggle), "設定変更(&C)");
+    QVERIFY(window->lapLines.isEmpty());
+    QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
+    QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QCOMPARE(running->waitForExit(), 0);
+}
+
+void TestWindowsProgram::ticksAndSlidesGoOnAndStopLeavesANegativeLap()
+{
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(running->clickControl(ControlId::Start));
+    QVERIFY(waitForMainWindow(
+        [](const MainWindow& w) { return w.text(ControlId::TimeDisplay) == "000:02"; }));
+    QVERIFY(running->clickControl(ControlId::Slide));
+    QVERIFY(running->clickControl(ControlId::Stop));
+    QVERIFY(running->clickControl(ControlId::Slide));
+    const std::optional<MainWindow> window
+        = waitForMainWindow([](const MainWindow& w) { return w.lapLines.size() == 2; });
+    QVERIFY(window);
+    // The first lap lasted as long as the talk so far; after Stop the count is back at zero while
+    // the mark stays, so the second lap is that much below zero.
+    const QString first = window->lapLines[0];
+    QVERIFY2(first.startsWith(QStringLiteral("[Slide001]   0:0")), qPrintable(first));
+    const QString seconds = first.right(2);
+    QCOMPARE(window->lapLines[1], QStringLiteral("[Slide002]   0:-%1  累積:  0:00").arg(seconds));
+}
+
+void TestWindowsProgram::testRingsThreeTimes_data()
+{
+    QTest::addColumn<bool>("withRingFile");
+    QTest::newRow("ring.wav in the folder") << true;
+    QTest::newRow("built-in bell") << false;
+}
+
+void TestWindowsProgram::testRingsThreeTimes()
+{
+    QFETCH(bool, withRingFile);
+    constexpr double ringTone = 1500.0; // absent from the built-in bell
+    if (withRingFile)
+        QVERIFY(writeFile(work(QStringLiteral("ring.wav")), struckToneWav(ringTone, 300)));
+    startListening();
+    QElapsedTimer listening;
+    listening.start();
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QThread::msleep(500); // the output opened at start-up
+    const qint64 pressedAt = listening.elapsed();
+    QVERIFY(running->clickControl(ControlId::Test));
+    const std::vector<double> onsets = ringsHeard(1600);
+    QVERIFY2(onsets.size() == 3, qPrintable(describeOnsets(onsets)));
+    for (std::size_t i = 1; i < onsets.size(); ++i)
+        QVERIFY2(
+            qAbs(onsets[i] - onsets[i - 1] - 400.0) <= 80.0, qPrintable(describeOnsets(onsets)));
+    qInfo("first ring heard %.0f ms after the click (recording started before the program)",
+        onsets[0] - double(pressedAt));
+}
+
+void TestWindowsProgram::bellRingsAtItsMinuteUnderTheAboutBox()
+{
+    QVERIFY(writeFile(work(QStringLiteral("config.ini")), settingsBytes({ 1, 14, 15, 2, 2, 3 })));
+    startListening();
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    const std::optional<MainWindow> loaded = readMainWindow();
+    QVERIFY(loaded);
+    QCOMPARE(loaded->text(ControlId::Bell1Minutes), "1");
+    QCOMPARE(loaded->text(ControlId::Bell1Count), "2");
+    QVERIFY(running->clickControl(ControlId::Start));
+    // The system menu's last item, after the separator.
+    QVERIFY(running->keys({ QStringLiteral("alt+space") }));
+    QThread::msleep(500);
+    QVERIFY(running->keys({ QStringLiteral("Up"), QStringLiteral("Return") }));
+    QVERIFY(waitForTitle(aboutTitle, true));
+    QVERIFY(waitForMainWindow(
+        [](const MainWindow& w) { return w.text(ControlId::TimeDisplay) == "001:01"; }, 70000));
+    QVERIFY(closeWithEnter(aboutTitle));
+    const std::vector<double> onsets = ringsHeard(1500);
+    QVERIFY2(onsets.size() == 2, qPrintable(describeOnsets(onsets)));
+}
+
+void TestWindowsProgram::confirmsAreCheckedAndKeepTheFileTail()
+{
+    const QString config = work(QStringLiteral("config.ini"));
+    const QByteArray tail("TAIL!!");
+    QVERIFY(writeFile(config, defaultSettings + tail));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(running->replaceFieldText(ControlId::Bell3Count, QStringLiteral("6")));
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(closeWithEnter(invalidSettingsTitle));
+    QCOMPARE(readFile(config), defaultSettings + tail);
+
+    QVERIFY(running->replaceFieldText(ControlId::Bell3Count, QStringLiteral("4")));
+    QVERIFY(running->replaceFieldText(ControlId::Bell1Minutes, QStringLiteral("12abc")));
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY2(fileBecomes(config, settingsBytes({ 12, 13, 15, 1, 2, 4 }) + tail),
+        qPrintable(readFile(config).toHex(' ')));
+    const std::optional<MainWindow> window = readMainWindow();
+    QVERIFY(window);
+    QCOMPARE(window->text(ControlId::Bell1Minutes), "12abc");
+    QVERIFY(!window->controls.at(ControlId::Bell1Minutes).enabled);
+}
+
+void TestWindowsProgram::reportIsSavedIntoAJapaneseFolder()
+{
+    const QString folder = work(QStringLiteral("報告"));
+    QVERIFY(QDir().mkpath(folder));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(running->clickControl(ControlId::Slide));
+    QVERIFY(running->clickControl(ControlId::Slide));
+    const QDateTime savedAt = QDateTime::currentDateTime();
+    QVERIFY(running->clickControl(ControlId::Save));
+    const std::optional<QString> chooser = m_x->waitForWindow(QStringLiteral("Save As"));
+    QVERIFY(chooser);
+    QVERIFY(m_x->keys(*chooser, { QStringLiteral("ctrl+a") }));
+    QVERIFY(m_x->type(*chooser, windowsPath(folder) + QStringLiteral("\\talk")));
+    QVERIFY(m_x->keys(*chooser, { QStringLiteral("Return") }));
+    QVERIFY(waitForTitle(QStringLiteral("Save As"), false));
+    // The default suffix is added; the working folder stays where it was.
+    const QString report = folder + QStringLiteral("/talk.txt");
+    QVERIFY(eventually([&] { return readFile(report).endsWith("\r\n"); }));
+    const std::optional<std::vector<Lap>> laps = readReport(report, &savedAt);
+    QVERIFY(laps);
+    QCOMPARE(laps->size(), std::size_t { 2 });
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(fileBecomes(work(QStringLiteral("config.ini")), defaultSettings));
+    QVERIFY(!QFile::exists(folder + QStringLiteral("/config.ini")));
+}
+
+void TestWindowsProgram::settingsFileHeldElsewhereGivesDefaultsAndTheSaveErrorBox()
+{
+    const QString config = work(QStringLiteral("config.ini"));
+    const QByteArray stored = settingsBytes({ 30, 40, 50, 4, 4, 4 });
+    QVERIFY(writeFile(config, stored));
+    // Started first, it starts Wine's desktop too: on this scenario's X server.
+    QProcess holder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    m_x->addTo(environment);
+    holder.setProcessEnvironment(environment);
+    holder.start(
+        QStringLiteral("wine"), { inspector, QStringLiteral("hold"), windowsPath(config) });
+    QVERIFY(holder.waitForReadyRead(10000));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    const std::optional<MainWindow> window = readMainWindow();
+    QVERIFY(window);
+    QCOMPARE(window->text(ControlId::Bell1Minutes), "10");
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(closeWithEnter(saveErrorTitle));
+    QCOMPARE(readFile(config), stored);
+    holder.kill();
+    holder.waitForFinished();
+}
+
+QTEST_APPLESS_MAIN(TestWindowsProgram)
+#include "tst_wine.moc"
