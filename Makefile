@@ -73,6 +73,12 @@ windows:
 	cmake --preset windows
 	cmake --build --preset windows
 
+# The Windows installer (per user, no administrator rights) and the portable zip:
+# build-windows/zelvano-VERSION-windows-setup.exe and zelvano-VERSION-windows-portable.zip.
+.PHONY: windows-package
+windows-package: windows
+	cmake --build --preset windows --target windows-package
+
 # The benchmarks of bench/ against the optimised build in build-release/: one table on standard
 # output, the same in build-release/bench/results.json. TICK_MINUTES sets how long the tick
 # accuracy runs (2 by default); the whole run takes a few minutes more than that.
