@@ -21,7 +21,7 @@ package: deps
 # Every test, built with AddressSanitizer and UndefinedBehaviorSanitizer, the Windows program's
 # under Wine among them, then a few seconds of each fuzz target. The test that installs the package into the machine and removes it again runs only
 # in CI (CI=true) or with make test-package.
-test: deps package fuzz-build portable-check windows
+test: deps package fuzz-build portable-check windows-package
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
