@@ -313,6 +313,12 @@ void TestWindowsProgram::testRingsThreeTimes()
     QVERIFY(running->clickControl(ControlId::Test));
     const std::vector<double> onsets = ringsHeard(1600);
     QVERIFY2(ringsFollow(onsets, 3), qPrintable(describeOnsets(onsets)));
+    // The file's tone, or the built-in bell's strike.
+    const double heard = toneAmplitude(
+        m_recording, PulseSink::sampleRate, onsets[0] + 20, 150, withRingFile ? ringTone : 880.0);
+    const double other = toneAmplitude(
+        m_recording, PulseSink::sampleRate, onsets[0] + 20, 150, withRingFile ? 880.0 : ringTone);
+    QVERIFY2(heard > 4 * other, qPrintable(QStringLiteral("%1 against %2").arg(heard).arg(other)));
     qInfo("first ring heard %.0f ms after the click (recording started before the program)",
         onsets[0] - double(pressedAt));
 }
