@@ -19,8 +19,10 @@ namespace zelvano {
 
 namespace {
 
-    // The About item of the system menu; the system keeps the low four bits of its commands.
+    // The items the window adds to its system menu; the system keeps the low four bits of its
+    // commands.
     constexpr UINT aboutCommand = 0x0010;
+    constexpr UINT stayOnTopCommand = 0x0020;
     // Posted to itself once Windows has rescaled the dialog for another screen's DPI.
     constexpr UINT rescaleDisplayMessage = WM_APP + 1;
     // A chosen report path may be long; the chooser needs room for it.
@@ -115,6 +117,10 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM)
             runAboutBox(m_instance, m_window);
             return TRUE;
         }
+        if ((wParam & 0xFFF0) == stayOnTopCommand) {
+            toggleStayOnTop();
+            return TRUE;
+        }
         return FALSE;
     case WM_PAINT:
         return paintIconWhenMinimised();
@@ -139,6 +145,7 @@ void TimerDialog::initialise()
 {
     if (const HMENU menu = GetSystemMenu(m_window, FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, stayOnTopCommand, widen(texts::stayOnTopMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
@@ -178,6 +185,17 @@ void TimerDialog::onCommand(ControlId id)
     default:
         break;
     }
+}
+
+// Keeps the window above every other one, or lets it go back among them; every start begins
+// without, since nothing but the bell values is stored.
+void TimerDialog::toggleStayOnTop()
+{
+    const bool onTop = (GetWindowLongPtrW(m_window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0;
+    SetWindowPos(m_window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    CheckMenuItem(GetSystemMenu(m_window, FALSE), stayOnTopCommand,
+        static_cast<UINT>(MF_BYCOMMAND | (onTop ? MF_CHECKED : MF_UNCHECKED)));
 }
 
 // The window has no minimise box, but the system can still minimise it; its client area then

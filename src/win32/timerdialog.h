@@ -49,6 +49,7 @@ private:
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void initialise();
     void onCommand(ControlId id);
+    void toggleStayOnTop();
     bool paintIconWhenMinimised();
     void applyDisplayFont();
     HWND control(ControlId id) const;

@@ -2,7 +2,8 @@
 // prints them as UTF-8 lines for the tests under Wine. Another process's edit controls answer
 // WM_GETTEXT, not GetWindowText, so every text is asked for with messages.
 //
-//   inspector windows              every visible top-level window: "window<TAB>title"
+//   inspector windows              every visible top-level window: "window<TAB>title<TAB>topmost",
+//                                  topmost 1 when it stays above the others
 //   inspector controls TITLE       the controls of the window titled TITLE:
 //                                  "control<TAB>id<TAB>class<TAB>enabled<TAB>text", and for a list
 //                                  box one "line<TAB>text" per line, in order
@@ -60,8 +61,10 @@ std::wstring classOf(HWND window)
 
 BOOL CALLBACK printTopLevel(HWND window, LPARAM)
 {
-    if (IsWindowVisible(window))
-        print("window\t" + utf8(textOf(window)));
+    if (IsWindowVisible(window)) {
+        const bool topmost = GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+        print("window\t" + utf8(textOf(window)) + (topmost ? "\t1" : "\t0"));
+    }
     return TRUE;
 }
 

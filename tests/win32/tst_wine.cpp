@@ -78,7 +78,7 @@ private slots:
     void init();
     void cleanup();
 
-    void firstStartShowsTheDefaultsAndEscapeEnds();
+    void firstStartShowsTheDefaultsStaysOnTopAndEscapeEnds();
     void ticksAndSlidesGoOnAndStopLeavesANegativeLap();
     void testRingsThreeTimes_data();
     void testRingsThreeTimes();
@@ -99,7 +99,7 @@ private:
         const std::function<bool(const MainWindow&)>& check, int timeoutMs = 10000) const;
     // The titles of the program's visible windows, as Windows sees them: Wine may keep a closed
     // window's X window around for a while.
-    QStringList windowTitles() const;
+    QStringList windowTitles(bool topmostOnly = false) const;
     bool waitForTitle(const QString& title, bool shown, int timeoutMs = 10000) const;
     // Presses Enter once in the box titled title; whether it closed.
     bool closeWithEnter(const QString& title) const;
@@ -188,11 +188,13 @@ std::optional<QStringList> inspect(const QStringList& arguments)
 
 } // namespace
 
-QStringList TestWindowsProgram::windowTitles() const
+QStringList TestWindowsProgram::windowTitles(bool topmostOnly) const
 {
     QStringList titles;
-    for (const QString& line : inspect({ QStringLiteral("windows") }).value_or(QStringList()))
-        titles << line.section(u'\t', 1);
+    for (const QString& line : inspect({ QStringLiteral("windows") }).value_or(QStringList())) {
+        if (!topmostOnly || line.section(u'\t', 2) == QLatin1String("1"))
+            titles << line.section(u'\t', 1, 1);
+    }
     return titles;
 }
 
@@ -249,7 +251,7 @@ std::vector<double> TestWindowsProgram::ringsHeard(int listenMs)
     return findOnsets(m_recording, PulseSink::sampleRate);
 }
 
-void TestWindowsProgram::firstStartShowsTheDefaultsAndEscapeEnds()
+void TestWindowsProgram::firstStartShowsTheDefaultsStaysOnTopAndEscapeEnds()
 {
     RunningProgram* running = launch();
     QVERIFY(running);
@@ -265,6 +267,15 @@ void TestWindowsProgram::firstStartShowsTheDefaultsAndEscapeEnds()
     QCOMPARE(window->text(ControlId::SettingsToggle), "設定変更(&C)");
     QVERIFY(window->lapLines.isEmpty());
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
+
+    // The system menu's item before About keeps the window above the others, and lets it go.
+    for (const bool onTop : { true, false }) {
+        QVERIFY(running->keys({ QStringLiteral("alt+space") }));
+        QThread::msleep(500);
+        QVERIFY(running->keys(
+            { QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
+        QVERIFY(eventually([&] { return windowTitles(true).contains(mainTitle) == onTop; }));
+    }
     QVERIFY(running->keys({ QStringLiteral("Escape") }));
     QCOMPARE(running->waitForExit(), 0);
 }
