@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "platform/soundplayer.h"
 #include "win32/timerdialog.h"
@@ -10,14 +11,20 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // The save dialog shows the shell's folders, which want a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const INITCOMMONCONTROLSEX controls { sizeof controls, ICC_STANDARD_CLASSES };
     InitCommonControlsEx(&controls);
 
-    zelvano::SoundPlayer player;
-    // Opened ahead, so that the first bell is as quick as any other.
-    player.start();
-    zelvano::Win32PlatformServices platform(player);
-    zelvano::TimerDialog dialog(platform, instance);
-    dialog.run();
+    {
+        zelvano::SoundPlayer player;
+        // Opened ahead, so that the first bell is as quick as any other.
+        player.start();
+        zelvano::Win32PlatformServices platform(player);
+        zelvano::TimerDialog dialog(platform, instance);
+        dialog.run();
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return 0;
 }
