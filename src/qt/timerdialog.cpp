@@ -134,7 +134,7 @@ void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text) { m_display->showText(qs(text)); }
+void TimerDialog::setDisplayText(const std::string& text) { m_display->setText(qs(text)); }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
 {

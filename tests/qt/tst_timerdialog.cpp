@@ -1,5 +1,6 @@
 #include <functional>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -23,6 +24,7 @@
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
+#include "qt/timedisplay.h"
 #include "qt/timerdialog.h"
 
 using namespace zelvano;
@@ -31,7 +33,7 @@ namespace {
 
 QString displayText(const TimerDialog& dialog)
 {
-    return qobject_cast<QLineEdit*>(dialog.control(ControlId::TimeDisplay))->text();
+    return qobject_cast<TimeDisplay*>(dialog.control(ControlId::TimeDisplay))->text();
 }
 
 void click(const TimerDialog& dialog, ControlId id)
@@ -103,6 +105,7 @@ private slots:
     void noTickArrivesAfterStop();
     void contextMenuEndsWithTheAboutItem_data();
     void contextMenuEndsWithTheAboutItem();
+    void displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime();
 
 private:
     std::unique_ptr<FakePlatform> m_platform;
@@ -471,6 +474,25 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
     QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
         (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
+}
+
+// Screen readers find the display as a read-only text field holding the time shown. (That each
+// new time is announced cannot be seen in-process: the offscreen platform's accessibility is
+// never active.)
+void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
+{
+    QAccessibleInterface* display
+        = QAccessible::queryAccessibleInterface(m_dialog->control(ControlId::TimeDisplay));
+    QVERIFY(display && display->textInterface());
+    QCOMPARE(display->role(), QAccessible::EditableText);
+    QVERIFY(display->state().readOnly);
+    QCOMPARE(display->text(QAccessible::Name), QStringLiteral("経過時間"));
+    QCOMPARE(display->childCount(), 0);
+    for (const char* shown : { "000:00", "001:59" }) {
+        m_dialog->setDisplayText(shown);
+        QCOMPARE(display->textInterface()->text(0, display->textInterface()->characterCount()),
+            QString::fromLatin1(shown));
+    }
 }
 
 int main(int argc, char** argv)
