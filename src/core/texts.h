@@ -53,6 +53,7 @@ inline constexpr const char* minutesLabel = "分後に";
 inline constexpr const char* timesLabel = "回";
 
 // Window menu and About box.
+inline constexpr const char* stayOnTopMenuItem = "常に手前に表示(&W)";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* aboutVersionLine = "Zelvano Version " ZELVANO_VERSION_SHORT;

@@ -1,4 +1,5 @@
 #include <functional>
+#include <optional>
 
 #include <QAccessible>
 #include <QApplication>
@@ -78,6 +79,32 @@ private:
     bool m_answered = false;
 };
 
+// What a menu item was like when it was chosen.
+struct ChosenItem
+{
+    bool checkable = false;
+    bool checked = false;
+};
+
+// Opens the window's context menu with Shift+F10 and chooses the item with the given text.
+std::optional<ChosenItem> chooseFromContextMenu(const TimerDialog& dialog, const char* text)
+{
+    std::optional<ChosenItem> chosen;
+    const NextWindow menu(QApplication::activePopupWidget, [&chosen, text](QWidget* popup) {
+        const QList<QAction*> actions = popup->actions();
+        for (QAction* action : actions) {
+            if (action->text() == QString::fromUtf8(text)) {
+                chosen = ChosenItem { action->isCheckable(), action->isChecked() };
+                popup->close();
+                action->trigger();
+                return;
+            }
+        }
+    });
+    QTest::keyClick(dialog.control(ControlId::Start), Qt::Key_F10, Qt::ShiftModifier);
+    return menu.answered() ? chosen : std::nullopt;
+}
+
 } // namespace
 
 class TestTimerDialog : public QObject
@@ -105,6 +132,7 @@ private slots:
     void noTickArrivesAfterStop();
     void contextMenuEndsWithTheAboutItem_data();
     void contextMenuEndsWithTheAboutItem();
+    void stayOnTopItemTogglesTheHintInPlace();
     void displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime();
 
 private:
@@ -474,6 +502,26 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
     QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
         (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
+}
+
+// Each choice of the item flips the hint; the window stays shown where it was and keeps the
+// keyboard, so the running timer stays in front of the user.
+void TestTimerDialog::stayOnTopItemTogglesTheHintInPlace()
+{
+    const QPoint position(40, 30);
+    m_dialog->move(position);
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    for (const bool expected : { true, false }) {
+        const std::optional<ChosenItem> item
+            = chooseFromContextMenu(*m_dialog, texts::stayOnTopMenuItem);
+        QVERIFY(item);
+        QVERIFY(item->checkable);
+        QCOMPARE(item->checked, !expected);
+        QCOMPARE(m_dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), expected);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(m_dialog->pos(), position);
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    }
 }
 
 // Screen readers find the display as a read-only text field holding the time shown. (That each
