@@ -1,7 +1,7 @@
 #include "qt/timedisplay.h"
 
 #include <algorithm>
-#include <cmath>
+#include <limits>
 
 #include <QAccessible>
 #include <QFontMetrics>
@@ -32,15 +32,20 @@ public:
     void setTextArea(const QRect& area)
     {
         m_textArea = area;
-        update();
+        placeText();
     }
 
     void setText(const QString& text)
     {
-        const QRect changed = changedArea(m_text, text);
+        const qsizetype common
+            = std::mismatch(m_text.begin(), m_text.end(), text.begin(), text.end()).first
+            - m_text.begin();
+        const QPointF origin = textOrigin(text);
+        const QRect changed = inkFrom(m_text, m_origin, common) | inkFrom(text, origin, common);
         m_text = text;
+        m_origin = origin;
         if (!changed.isEmpty())
-            repaint(changed);
+            repaint(changed & rect());
     }
 
     QRect characterRect(qsizetype index) const
@@ -48,10 +53,11 @@ public:
         if (index < 0 || index >= m_text.size())
             return {};
         const QFontMetricsF metrics(font());
-        const QPointF origin = textOrigin(m_text);
-        return QRectF(origin.x() + metrics.horizontalAdvance(m_text.left(index)),
-            origin.y() - metrics.ascent(), metrics.horizontalAdvance(m_text.at(index)),
-            metrics.height())
+        qreal left = m_origin.x();
+        for (qsizetype i = 0; i < index; ++i)
+            left += metrics.horizontalAdvance(m_text.at(i));
+        return QRectF(left, m_origin.y() - metrics.ascent(),
+            metrics.horizontalAdvance(m_text.at(index)), metrics.height())
             .toAlignedRect();
     }
 
@@ -61,18 +67,26 @@ protected:
         QPainter painter(this);
         painter.fillRect(event->rect(), palette().base());
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(textOrigin(m_text), m_text);
+        painter.drawText(m_origin, m_text);
     }
 
     void changeEvent(QEvent* event) override
     {
         if (event->type() == QEvent::PaletteChange)
             followBaseColour();
+        if (event->type() == QEvent::FontChange)
+            placeText();
         QWidget::changeEvent(event);
     }
 
 private:
     void followBaseColour() { setAttribute(Qt::WA_OpaquePaintEvent, palette().base().isOpaque()); }
+
+    void placeText()
+    {
+        m_origin = textOrigin(m_text);
+        update();
+    }
 
     // Where a centred read-only line edit puts its text: the baseline of a line as tall as the
     // font's cell centred in the contents, and the text centred between margins of 2 px, the
@@ -88,31 +102,36 @@ private:
             top + QFontMetricsF(font()).ascent() };
     }
 
-    // From the first glyph that differs to the end of the text, before and after, with room for
-    // glyphs whose ink reaches past their advance; nothing when the text stays the same.
-    QRect changedArea(const QString& before, const QString& after) const
+    // Where the ink of the glyphs from index first on may lie, in the height of the line: each
+    // glyph's advance, widened where its ink reaches past it. Glyph by glyph, which costs far less
+    // than laying out the text again; the margin covers antialiasing and any kerning that moves a
+    // glyph by a pixel or two.
+    QRect inkFrom(const QString& text, const QPointF& origin, qsizetype first) const
     {
-        const qsizetype common
-            = std::mismatch(before.begin(), before.end(), after.begin(), after.end()).first
-            - before.begin();
-        if (common == before.size() && common == after.size())
-            return {};
+        constexpr qreal margin = 2;
         const QFontMetricsF metrics(font());
-        const auto span = [&](const QString& text) {
-            const QPointF origin = textOrigin(text);
-            return QRectF(QPointF(origin.x() + metrics.horizontalAdvance(text.left(common)),
-                              origin.y() - metrics.ascent()),
-                QPointF(
-                    origin.x() + metrics.horizontalAdvance(text), origin.y() + metrics.descent()))
-                .toAlignedRect();
-        };
-        const int overhang = 1
-            + static_cast<int>(std::ceil(
-                std::max({ 0.0, -metrics.minLeftBearing(), -metrics.minRightBearing() })));
-        return (span(before) | span(after)).adjusted(-overhang, 0, overhang, 0) & rect();
+        qreal x = origin.x();
+        qreal left = std::numeric_limits<qreal>::max();
+        qreal right = std::numeric_limits<qreal>::lowest();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar glyph = text.at(i);
+            const qreal advance = metrics.horizontalAdvance(glyph);
+            if (i >= first) {
+                left = std::min(left, x + std::min<qreal>(0, metrics.leftBearing(glyph)));
+                right = std::max(
+                    right, x + advance - std::min<qreal>(0, metrics.rightBearing(glyph)));
+            }
+            x += advance;
+        }
+        if (left > right)
+            return {};
+        return QRectF(QPointF(left - margin, origin.y() - metrics.ascent()),
+            QPointF(right + margin, origin.y() + metrics.descent()))
+            .toAlignedRect();
     }
 
     QString m_text;
+    QPointF m_origin;
     QRect m_textArea;
 };
 
