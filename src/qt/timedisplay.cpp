@@ -5,8 +5,10 @@
 
 #include <QAccessible>
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRawFont>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -44,6 +46,7 @@ public:
         const QRect changed = inkFrom(m_text, m_origin, common) | inkFrom(text, origin, common);
         m_text = text;
         m_origin = origin;
+        layOutGlyphs();
         if (!changed.isEmpty())
             repaint(changed & rect());
     }
@@ -67,7 +70,7 @@ protected:
         QPainter painter(this);
         painter.fillRect(event->rect(), palette().base());
         painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(m_origin, m_text);
+        painter.drawGlyphRun(m_origin, m_glyphs);
     }
 
     void changeEvent(QEvent* event) override
@@ -84,22 +87,47 @@ private:
 
     void placeText()
     {
+        m_glyphs.setRawFont(QRawFont::fromFont(font()));
         m_origin = textOrigin(m_text);
+        layOutGlyphs();
         update();
+    }
+
+    // The text's glyphs one after another by their advances, as a line edit lays out digits and
+    // a colon; drawing the text as a string would lay it out again at every paint.
+    void layOutGlyphs()
+    {
+        const QRawFont font = m_glyphs.rawFont();
+        const QList<quint32> indexes = font.glyphIndexesForString(m_text);
+        const QList<QPointF> advances = font.advancesForGlyphIndexes(indexes);
+        QList<QPointF> positions;
+        positions.reserve(advances.size());
+        QPointF position;
+        for (const QPointF& advance : advances) {
+            positions.append(position);
+            position += advance;
+        }
+        m_glyphs.setGlyphIndexes(indexes);
+        m_glyphs.setPositions(positions);
     }
 
     // Where a centred read-only line edit puts its text: the baseline of a line as tall as the
     // font's cell centred in the contents, and the text centred between margins of 2 px, the
-    // rounding included, so the field shows exactly what a line edit would.
+    // rounding included, so the field shows exactly what a line edit would. The width is the sum
+    // of the glyphs' advances, which is what laying out digits and a colon gives, for much less.
     QPointF textOrigin(const QString& text) const
     {
         constexpr int margin = 2;
         const QFontMetrics metrics(font());
+        const QFontMetricsF exactMetrics(font());
+        qreal width = 0;
+        for (const QChar glyph : text)
+            width += exactMetrics.horizontalAdvance(glyph);
         const int lineWidth = m_textArea.width() - 2 * margin;
-        const int used = metrics.horizontalAdvance(text) + 1;
+        const int used = qRound(width) + 1;
         const int top = m_textArea.y() + (m_textArea.height() - metrics.height() + 1) / 2;
         return { static_cast<qreal>(m_textArea.x() + margin - (used - lineWidth) / 2),
-            top + QFontMetricsF(font()).ascent() };
+            top + exactMetrics.ascent() };
     }
 
     // Where the ink of the glyphs from index first on may lie, in the height of the line: each
@@ -131,7 +159,8 @@ private:
     }
 
     QString m_text;
-    QPointF m_origin;
+    QPointF m_origin; // on the baseline
+    QGlyphRun m_glyphs;
     QRect m_textArea;
 };
 
