@@ -97,9 +97,9 @@ private:
     // a colon; drawing the text as a string would lay it out again at every paint.
     void layOutGlyphs()
     {
-        const QRawFont font = m_glyphs.rawFont();
-        const QList<quint32> indexes = font.glyphIndexesForString(m_text);
-        const QList<QPointF> advances = font.advancesForGlyphIndexes(indexes);
+        const QRawFont rawFont = m_glyphs.rawFont();
+        const QList<quint32> indexes = rawFont.glyphIndexesForString(m_text);
+        const QList<QPointF> advances = rawFont.advancesForGlyphIndexes(indexes);
         QList<QPointF> positions;
         positions.reserve(advances.size());
         QPointF position;
@@ -121,8 +121,8 @@ private:
         const QFontMetrics metrics(font());
         const QFontMetricsF exactMetrics(font());
         qreal width = 0;
-        for (const QChar glyph : text)
-            width += exactMetrics.horizontalAdvance(glyph);
+        for (const QChar character : text)
+            width += exactMetrics.horizontalAdvance(character);
         const int lineWidth = m_textArea.width() - 2 * margin;
         const int used = qRound(width) + 1;
         const int top = m_textArea.y() + (m_textArea.height() - metrics.height() + 1) / 2;
@@ -142,12 +142,12 @@ private:
         qreal left = std::numeric_limits<qreal>::max();
         qreal right = std::numeric_limits<qreal>::lowest();
         for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar glyph = text.at(i);
-            const qreal advance = metrics.horizontalAdvance(glyph);
+            const QChar character = text.at(i);
+            const qreal advance = metrics.horizontalAdvance(character);
             if (i >= first) {
-                left = std::min(left, x + std::min<qreal>(0, metrics.leftBearing(glyph)));
+                left = std::min(left, x + std::min<qreal>(0, metrics.leftBearing(character)));
                 right = std::max(
-                    right, x + advance - std::min<qreal>(0, metrics.rightBearing(glyph)));
+                    right, x + advance - std::min<qreal>(0, metrics.rightBearing(character)));
             }
             x += advance;
         }
