@@ -67,13 +67,13 @@ namespace {
             label->setPixmap(parent->windowIcon().pixmap(32, 32));
             return label;
         }
-        case K::Edit:
-        case K::TimeDisplay: {
-            QLineEdit* edit
-                = control.kind == K::TimeDisplay ? new TimeDisplay(parent) : new QLineEdit(parent);
+        case K::Edit: {
+            auto* edit = new QLineEdit(parent);
             edit->setAlignment(Qt::AlignCenter);
             return edit;
         }
+        case K::TimeDisplay:
+            return new TimeDisplay(parent);
         case K::SortedList:
             return new LapList(parent);
         }

@@ -1,95 +1,238 @@
 #include "qt/timedisplay.h"
 
-#include <QCoreApplication>
+#include <algorithm>
+#include <limits>
+
+#include <QAccessible>
 #include <QFontMetrics>
-#include <QSignalBlocker>
+#include <QGlyphRun>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QRawFont>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "qt/accessibletimedisplay.h"
+
 namespace zelvano {
 
-TimeDisplay::TimeDisplay(QWidget* parent)
-    : QLineEdit(parent)
+// The inside of the frame, filled with the base colour and the text. It lies a pixel inside the
+// style's contents rectangle, so that at a fractional scale factor its pixels never reach the
+// frame's shading. Opaque, so Qt paints nothing behind it, as long as the base colour is.
+class TimeDisplay::Face final : public QWidget
 {
-    setReadOnly(true);
-    setFocusPolicy(Qt::NoFocus);
-    for (QObject* child : children()) {
-        if (qstrcmp(child->metaObject()->className(), "QWidgetLineControl") == 0)
-            m_textEngine = child;
-    }
-}
-
-void TimeDisplay::showText(const QString& text)
-{
-    if (!canPaintTextAreaAlone()) {
-        setText(text);
-        repaint();
-        return;
-    }
-    // Whatever else of the window waits to be painted is painted first, the usual way, so the
-    // repaint below covers the text area alone.
-    QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
-    const QRect changed = changedArea(this->text(), text);
+public:
+    explicit Face(QWidget* parent)
+        : QWidget(parent)
     {
-        const QSignalBlocker quiet(m_textEngine);
-        setText(text);
+        followBaseColour();
     }
-    // Opaque for this one paint: nothing behind the text area shows through it.
-    setAttribute(Qt::WA_OpaquePaintEvent, true);
-    repaint(changed);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
-}
 
-// Where the glyphs that change lie. A text of the same width keeps its place in the middle of the
-// field, and so does each glyph of a common beginning; from the first glyph that differs on, the
-// text is painted again, with room to spare for where the line edit puts the text exactly and for
-// glyphs reaching past their advance. Any other change paints the whole text area.
-QRect TimeDisplay::changedArea(const QString& before, const QString& after) const
-{
-    const QRect area = textArea();
-    if (before.size() != after.size())
-        return area;
-    // Glyph by glyph, which is cheap, where laying out the whole text is not; the room to spare
-    // covers any kerning between glyphs as well.
-    const QFontMetrics metrics(font());
-    int beforeWidth = 0;
-    int width = 0;
-    int unchangedWidth = 0;
-    bool same = true;
-    for (qsizetype i = 0; i < after.size(); ++i) {
-        beforeWidth += metrics.horizontalAdvance(before[i]);
-        width += metrics.horizontalAdvance(after[i]);
-        same = same && before[i] == after[i];
-        if (same)
-            unchangedWidth = width;
+    const QString& text() const { return m_text; }
+
+    // The contents rectangle of the frame, in this widget's coordinates: the text is placed in it.
+    void setTextArea(const QRect& area)
+    {
+        m_textArea = area;
+        placeText();
     }
-    if (beforeWidth != width)
-        return area;
-    if (same)
-        return {};
-    const int spare = metrics.averageCharWidth();
-    const int left = area.center().x() - width / 2 + unchangedWidth;
-    const int right = area.center().x() + (width + 1) / 2;
-    return QRect(QPoint(left - spare, area.top()), QPoint(right + spare, area.bottom()))
-        .intersected(area);
-}
 
-// The text area is filled with the base colour before the text is drawn, so painting it alone
-// leaves nothing of the old text behind; a base colour that lets the background through would.
-bool TimeDisplay::canPaintTextAreaAlone() const
+    void setText(const QString& text)
+    {
+        const qsizetype common
+            = std::mismatch(m_text.begin(), m_text.end(), text.begin(), text.end()).first
+            - m_text.begin();
+        const QPointF origin = textOrigin(text);
+        const QRect changed = inkFrom(m_text, m_origin, common) | inkFrom(text, origin, common);
+        m_text = text;
+        m_origin = origin;
+        layOutGlyphs();
+        if (!changed.isEmpty())
+            repaint(changed & rect());
+    }
+
+    QRect characterRect(qsizetype index) const
+    {
+        if (index < 0 || index >= m_text.size())
+            return {};
+        const QFontMetricsF metrics(font());
+        qreal left = m_origin.x();
+        for (qsizetype i = 0; i < index; ++i)
+            left += metrics.horizontalAdvance(m_text.at(i));
+        return QRectF(left, m_origin.y() - metrics.ascent(),
+            metrics.horizontalAdvance(m_text.at(index)), metrics.height())
+            .toAlignedRect();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPainter painter(this);
+        painter.fillRect(event->rect(), palette().base());
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawGlyphRun(m_origin, m_glyphs);
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::PaletteChange)
+            followBaseColour();
+        if (event->type() == QEvent::FontChange)
+            placeText();
+        QWidget::changeEvent(event);
+    }
+
+private:
+    void followBaseColour() { setAttribute(Qt::WA_OpaquePaintEvent, palette().base().isOpaque()); }
+
+    void placeText()
+    {
+        m_glyphs.setRawFont(QRawFont::fromFont(font()));
+        m_origin = textOrigin(m_text);
+        layOutGlyphs();
+        update();
+    }
+
+    // The text's glyphs one after another by their advances, as a line edit lays out digits and
+    // a colon; drawing the text as a string would lay it out again at every paint.
+    void layOutGlyphs()
+    {
+        const QRawFont rawFont = m_glyphs.rawFont();
+        const QList<quint32> indexes = rawFont.glyphIndexesForString(m_text);
+        const QList<QPointF> advances = rawFont.advancesForGlyphIndexes(indexes);
+        QList<QPointF> positions;
+        positions.reserve(advances.size());
+        QPointF position;
+        for (const QPointF& advance : advances) {
+            positions.append(position);
+            position += advance;
+        }
+        m_glyphs.setGlyphIndexes(indexes);
+        m_glyphs.setPositions(positions);
+    }
+
+    // Where a centred read-only line edit puts its text: the baseline of a line as tall as the
+    // font's cell centred in the contents, and the text centred between margins of 2 px, the
+    // rounding included, so the field shows exactly what a line edit would. The width is the sum
+    // of the glyphs' advances, which is what laying out digits and a colon gives, for much less.
+    QPointF textOrigin(const QString& text) const
+    {
+        constexpr int margin = 2;
+        const QFontMetrics metrics(font());
+        const QFontMetricsF exactMetrics(font());
+        qreal width = 0;
+        for (const QChar character : text)
+            width += exactMetrics.horizontalAdvance(character);
+        const int lineWidth = m_textArea.width() - 2 * margin;
+        const int used = qRound(width) + 1;
+        const int top = m_textArea.y() + (m_textArea.height() - metrics.height() + 1) / 2;
+        return { static_cast<qreal>(m_textArea.x() + margin - (used - lineWidth) / 2),
+            top + exactMetrics.ascent() };
+    }
+
+    // Where the ink of the glyphs from index first on may lie, in the height of the line: each
+    // glyph's advance, widened where its ink reaches past it. Glyph by glyph, which costs far less
+    // than laying out the text again; the margin covers antialiasing and any kerning that moves a
+    // glyph by a pixel or two.
+    QRect inkFrom(const QString& text, const QPointF& origin, qsizetype first) const
+    {
+        constexpr qreal margin = 2;
+        const QFontMetricsF metrics(font());
+        qreal x = origin.x();
+        qreal left = std::numeric_limits<qreal>::max();
+        qreal right = std::numeric_limits<qreal>::lowest();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar character = text.at(i);
+            const qreal advance = metrics.horizontalAdvance(character);
+            if (i >= first) {
+                left = std::min(left, x + std::min<qreal>(0, metrics.leftBearing(character)));
+                right = std::max(
+                    right, x + advance - std::min<qreal>(0, metrics.rightBearing(character)));
+            }
+            x += advance;
+        }
+        if (left > right)
+            return {};
+        return QRectF(QPointF(left - margin, origin.y() - metrics.ascent()),
+            QPointF(right + margin, origin.y() + metrics.descent()))
+            .toAlignedRect();
+    }
+
+    QString m_text;
+    QPointF m_origin; // on the baseline
+    QGlyphRun m_glyphs;
+    QRect m_textArea;
+};
+
+TimeDisplay::TimeDisplay(QWidget* parent)
+    : QWidget(parent)
+    , m_face(new Face(this))
 {
-    return m_textEngine && isVisible() && palette().base().isOpaque();
+    installAccessibleTimeDisplay();
+    setFocusPolicy(Qt::NoFocus);
+    placeFace();
 }
 
-// A pixel inside the style's contents rectangle, so that at a fractional scale factor the pixels
-// painted never reach the frame's shading, which would darken with every paint over itself.
-QRect TimeDisplay::textArea() const
+QString TimeDisplay::text() const { return m_face->text(); }
+
+void TimeDisplay::setText(const QString& text)
+{
+    if (text == m_face->text())
+        return;
+    const QString before = m_face->text();
+    m_face->setText(text);
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, 0, before, text);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+QRect TimeDisplay::characterRectOnScreen(qsizetype index) const
+{
+    const QRect local = m_face->characterRect(index);
+    return local.isEmpty() ? QRect() : local.translated(m_face->mapToGlobal(QPoint(0, 0)));
+}
+
+// The frame and the base colour, as the style paints a read-only line edit.
+void TimeDisplay::paintEvent(QPaintEvent*)
+{
+    const QStyleOptionFrame option = frameOption();
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+}
+
+void TimeDisplay::resizeEvent(QResizeEvent* event)
+{
+    placeFace();
+    QWidget::resizeEvent(event);
+}
+
+void TimeDisplay::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::StyleChange)
+        placeFace();
+    QWidget::changeEvent(event);
+}
+
+// What a read-only line edit with a frame tells the style about itself.
+QStyleOptionFrame TimeDisplay::frameOption() const
 {
     QStyleOptionFrame option;
-    initStyleOption(&option);
-    return style()
-        ->subElementRect(QStyle::SE_LineEditContents, &option, this)
-        .adjusted(1, 1, -1, -1);
+    option.initFrom(this);
+    option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken | QStyle::State_ReadOnly;
+    option.features = QStyleOptionFrame::None;
+    return option;
+}
+
+void TimeDisplay::placeFace()
+{
+    const QStyleOptionFrame option = frameOption();
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    const QRect face = contents.adjusted(1, 1, -1, -1);
+    m_face->setGeometry(face);
+    m_face->setTextArea(contents.translated(-face.topLeft()));
 }
 
 } // namespace zelvano

@@ -14,7 +14,6 @@
 #include "core/version.h"
 #include "platform/soundplayer.h"
 #include "qt/aboutdialog.h"
-#include "qt/fontconfigwarmup.h"
 #include "qt/qtbackends.h"
 #include "qt/qtplatformservices.h"
 #include "qt/qttexts.h"
@@ -88,7 +87,6 @@ int TimerApp::run(char* programName)
     char* argv[] = { programName, nullptr };
     qInstallMessageHandler(startupMessageHandler);
     chooseQtBackends();
-    FontConfigWarmUp fontConfig;
     QApplication application(argc, argv);
     releaseHeldMessages();
     QApplication::setApplicationName(QString::fromUtf8(texts::windowCaption));
@@ -100,7 +98,6 @@ int TimerApp::run(char* programName)
 
     SoundPlayer player;
     QtPlatformServices platform(player);
-    fontConfig.wait();
     TimerDialog dialog(platform);
     QObject::connect(&dialog, &TimerDialog::aboutRequested, &dialog, [&dialog] {
         AboutDialog about(&dialog);

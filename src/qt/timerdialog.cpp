@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStandardPaths>
 
 #include "clock/bellringer.h"
@@ -29,6 +30,7 @@
 #include "qt/precisetick.h"
 #include "qt/qttexts.h"
 #include "qt/timedisplay.h"
+#include "qt/windowplacement.h"
 
 namespace zelvano {
 
@@ -134,7 +136,7 @@ void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text) { m_display->showText(qs(text)); }
+void TimerDialog::setDisplayText(const std::string& text) { m_display->setText(qs(text)); }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
 {
@@ -217,10 +219,43 @@ void TimerDialog::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+// To change a window's flags Qt hides the window and the window manager takes the new stacking
+// when it is shown again; it comes back where it was and takes the keyboard back.
+void TimerDialog::setStaysOnTop(bool onTop)
+{
+    if (onTop == staysOnTop())
+        return;
+    const QPoint position = pos();
+    {
+        const QScopedValueRollback changing(m_changingFlags, true);
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
+    show();
+    restoreFramePosition(*this, position);
+    activateWindow();
+}
+
+bool TimerDialog::staysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+// Hiding a dialog ends its exec(); the hide that comes with new window flags must not, or the
+// program would end with it.
+void TimerDialog::setVisible(bool visible)
+{
+    if (m_changingFlags && !visible) {
+        QWidget::setVisible(false);
+        return;
+    }
+    QDialog::setVisible(visible);
+}
+
 void TimerDialog::showContextMenu(const QPoint& globalPos)
 {
     QMenu menu(this);
     menu.addAction(QString::fromUtf8(qttexts::closeMenuItem), this, &QDialog::reject);
+    QAction* onTop = menu.addAction(
+        QString::fromUtf8(texts::stayOnTopMenuItem), this, &TimerDialog::setStaysOnTop);
+    onTop->setCheckable(true);
+    onTop->setChecked(staysOnTop());
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
     menu.exec(globalPos);

@@ -48,6 +48,11 @@ public:
 
     QWidget* control(ControlId id) const;
 
+    // Keeps the window above other windows, or lets it go back among them.
+    void setStaysOnTop(bool onTop);
+    bool staysOnTop() const;
+    void setVisible(bool visible) override;
+
 signals:
     // The About entry of the window's context menu was chosen.
     void aboutRequested();
@@ -70,6 +75,7 @@ private:
     QPushButton* m_settingsToggle = nullptr;
     PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
+    bool m_changingFlags = false;
 };
 
 } // namespace zelvano

@@ -1,7 +1,9 @@
 #include "qt/windowplacement.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -45,14 +47,18 @@ namespace {
     }
 
     // Places the window once more when the window manager has framed it: Qt learns the frame's
-    // size when the framed window reports its first move.
+    // size when the framed window reports its first move. One placement waits per window; a
+    // later one replaces it.
     class PlaceWhenFramed final : public QObject
     {
     public:
-        PlaceWhenFramed(QWidget& window, const QWidget* owner)
+        PlaceWhenFramed(QWidget& window, std::function<void(QWidget&)> placement)
             : QObject(&window)
-            , m_owner(owner)
+            , m_placement(std::move(placement))
         {
+            static const QString name = QStringLiteral("zelvano-place-when-framed");
+            delete window.findChild<QObject*>(name, Qt::FindDirectChildrenOnly);
+            setObjectName(name);
             window.installEventFilter(this);
         }
 
@@ -61,14 +67,14 @@ namespace {
             auto* window = static_cast<QWidget*>(watched);
             if (event->type() == QEvent::Move && window->frameGeometry() != window->geometry()) {
                 window->removeEventFilter(this);
-                place(*window, m_owner);
+                m_placement(*window);
                 deleteLater();
             }
             return false;
         }
 
     private:
-        const QWidget* m_owner;
+        std::function<void(QWidget&)> m_placement;
     };
 
 } // namespace
@@ -76,7 +82,13 @@ namespace {
 void centreWindow(QWidget& window, const QWidget* owner)
 {
     place(window, owner);
-    new PlaceWhenFramed(window, owner);
+    new PlaceWhenFramed(window, [owner](QWidget& framed) { place(framed, owner); });
+}
+
+void restoreFramePosition(QWidget& window, const QPoint& framePosition)
+{
+    window.move(framePosition);
+    new PlaceWhenFramed(window, [framePosition](QWidget& framed) { framed.move(framePosition); });
 }
 
 } // namespace zelvano

@@ -43,13 +43,15 @@ RunningProgram::~RunningProgram() { endProcess(m_process); }
 bool RunningProgram::start()
 {
     m_process.start();
-    if (!m_process.waitForStarted(5000))
-        return false;
+    return m_process.waitForStarted(5000) && findWindowAgain();
+}
+
+bool RunningProgram::findWindowAgain()
+{
     const std::optional<QString> window = m_x.waitForWindow(QStringLiteral("Zelvano"), 15000);
-    if (!window)
-        return false;
-    m_window = *window;
-    return true;
+    if (window)
+        m_window = *window;
+    return window.has_value();
 }
 
 std::optional<QRect> RunningProgram::controlRect(ControlId id) const

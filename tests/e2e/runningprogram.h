@@ -29,6 +29,8 @@ public:
     // Starts the program and waits for its main window; false when it did not appear.
     bool start();
     const QString& window() const { return m_window; }
+    // Finds the main window again: Qt gives it a new X window when its flags change.
+    bool findWindowAgain();
 
     // Where a control of the main window is on the screen: its dialog-unit rectangle scaled to
     // the window's real size.

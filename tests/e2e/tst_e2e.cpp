@@ -121,7 +121,9 @@ private:
     // Closes the box with the given title with Enter; false when it did not appear or stay shut.
     bool acknowledge(const QString& title);
     // Opens the About box from the window's context menu, as a keyboard user would.
-    bool openAboutBox(const RunningProgram& program);
+    bool chooseMenuItem(
+        RunningProgram& program, const QString& key, const std::function<bool()>& done);
+    bool openAboutBox(RunningProgram& program);
     // Presses Save and gives the chooser path; beforeAccepting runs just before the chooser's OK.
     // False when no chooser appeared or it did not close.
     bool chooseSaveFile(const RunningProgram& program, const QString& path,
@@ -209,7 +211,10 @@ std::vector<qint16> TestEndToEnd::stopListening(int settleMs)
 
 bool TestEndToEnd::acknowledge(const QString& title) { return m_x->closeWithEnter(title); }
 
-bool TestEndToEnd::openAboutBox(const RunningProgram& program)
+// Opens the main window's context menu and presses the key of one of its items, until done()
+// says the item did its work.
+bool TestEndToEnd::chooseMenuItem(
+    RunningProgram& program, const QString& key, const std::function<bool()>& done)
 {
     const qsizetype windows = m_x->windowsOfClass(QStringLiteral("zelvano")).size();
     if (!program.keys({ QStringLiteral("shift+F10") }) || !eventually([&] {
@@ -219,11 +224,17 @@ bool TestEndToEnd::openAboutBox(const RunningProgram& program)
     // The menu takes the keyboard only once it is on the screen: a key that comes too early goes
     // to the main window, which ignores it.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        m_x->xdotool({ QStringLiteral("key"), QStringLiteral("a") });
-        if (m_x->waitForWindow(aboutTitle, 1500))
+        m_x->xdotool({ QStringLiteral("key"), key });
+        if (eventually(done, 1500))
             return true;
     }
     return false;
+}
+
+bool TestEndToEnd::openAboutBox(RunningProgram& program)
+{
+    return chooseMenuItem(program, QStringLiteral("a"),
+        [this] { return m_x->windowsTitled(aboutTitle).size() == 1; });
 }
 
 bool TestEndToEnd::chooseSaveFile(const RunningProgram& program, const QString& path,
@@ -501,15 +512,20 @@ void TestEndToEnd::timerRunsOnUnderTheAboutBox()
 void TestEndToEnd::windowsAreCentredWithTheirFrames_data()
 {
     QTest::addColumn<bool>("mainWindowOffScreen");
-    QTest::newRow("as the program opens") << false;
-    QTest::newRow("main window partly off the screen") << true;
+    QTest::addColumn<bool>("keptOnTopAndBack");
+    QTest::newRow("as the program opens") << false << false;
+    QTest::newRow("main window partly off the screen") << true << false;
+    QTest::newRow("kept on top, then not") << false << true;
 }
 
 // Under a window manager the title bar belongs to the window's height: the framed window sits
 // centred on the screen, and the About box centred over it but never beyond the screen's edge.
+// Kept on top through the context menu, the window asks the window manager to stack it above the
+// others, and stays where it was.
 void TestEndToEnd::windowsAreCentredWithTheirFrames()
 {
     QFETCH(bool, mainWindowOffScreen);
+    QFETCH(bool, keptOnTopAndBack);
     m_x = std::make_unique<XServer>(XServer::Desktop::WithWindowManager);
     QVERIFY2(m_x->isReady(), qPrintable(m_x->describeState()));
     RunningProgram* program = launch();
@@ -528,6 +544,20 @@ void TestEndToEnd::windowsAreCentredWithTheirFrames()
             && (main.center() - screen.center()).manhattanLength() <= 2;
     });
     QVERIFY2(centred, qPrintable(describe(main)));
+    for (const bool above : { true, false }) {
+        if (!keptOnTopAndBack)
+            break;
+        const auto stacked = [&] {
+            return program->findWindowAgain()
+                && m_x->netWmState(program->window())
+                       .contains(QStringLiteral("_NET_WM_STATE_ABOVE"))
+                == above;
+        };
+        QVERIFY2(chooseMenuItem(*program, QStringLiteral("w"), stacked),
+            qPrintable(m_x->netWmState(program->window()).join(QLatin1Char(' '))));
+        QVERIFY2(eventually([&] { return frameOf(program->window()) == main; }),
+            qPrintable(describe(frameOf(program->window()))));
+    }
     if (mainWindowOffScreen) {
         QVERIFY(m_x->moveWindow(program->window(), QPoint(-300, -200)));
         QVERIFY(eventually([&] { return frameOf(program->window()).x() < 0; }));

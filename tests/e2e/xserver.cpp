@@ -210,6 +210,21 @@ std::optional<QRect> XServer::frameGeometry(const QString& window) const
         match.captured(2).toInt(), match.captured(4).toInt());
 }
 
+QStringList XServer::netWmState(const QString& window) const
+{
+    // "_NET_WM_STATE(ATOM) = _NET_WM_STATE_MODAL, _NET_WM_STATE_ABOVE"; no "=" without states.
+    const QString line = run(
+        QStringLiteral("xprop"), { QStringLiteral("-id"), window, QStringLiteral("_NET_WM_STATE") })
+                             .value_or(QString());
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return {};
+    QStringList states = line.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& state : states)
+        state = state.trimmed();
+    return states;
+}
+
 QStringList XServer::windowsOfClass(const QString& windowClass) const
 {
     return xdotool({ QStringLiteral("search"), QStringLiteral("--onlyvisible"),

@@ -49,6 +49,8 @@ public:
     std::optional<QRect> geometry(const QString& window) const;
     // The same with the window manager's frame around it.
     std::optional<QRect> frameGeometry(const QString& window) const;
+    // The states the window manager keeps for a window (_NET_WM_STATE_ABOVE, ...).
+    QStringList netWmState(const QString& window) const;
     // Ids of the visible windows of a program, menus included, by its window class.
     QStringList windowsOfClass(const QString& windowClass) const;
     // Moves a window's frame to a point of the screen.

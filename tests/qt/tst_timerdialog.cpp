@@ -1,5 +1,7 @@
 #include <functional>
+#include <optional>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -23,6 +25,7 @@
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
+#include "qt/timedisplay.h"
 #include "qt/timerdialog.h"
 
 using namespace zelvano;
@@ -31,7 +34,7 @@ namespace {
 
 QString displayText(const TimerDialog& dialog)
 {
-    return qobject_cast<QLineEdit*>(dialog.control(ControlId::TimeDisplay))->text();
+    return qobject_cast<TimeDisplay*>(dialog.control(ControlId::TimeDisplay))->text();
 }
 
 void click(const TimerDialog& dialog, ControlId id)
@@ -76,6 +79,32 @@ private:
     bool m_answered = false;
 };
 
+// What a menu item was like when it was chosen.
+struct ChosenItem
+{
+    bool checkable = false;
+    bool checked = false;
+};
+
+// Opens the window's context menu with Shift+F10 and chooses the item with the given text.
+std::optional<ChosenItem> chooseFromContextMenu(const TimerDialog& dialog, const char* text)
+{
+    std::optional<ChosenItem> chosen;
+    const NextWindow menu(QApplication::activePopupWidget, [&chosen, text](QWidget* popup) {
+        const QList<QAction*> actions = popup->actions();
+        for (QAction* action : actions) {
+            if (action->text() == QString::fromUtf8(text)) {
+                chosen = ChosenItem { action->isCheckable(), action->isChecked() };
+                popup->close();
+                action->trigger();
+                return;
+            }
+        }
+    });
+    QTest::keyClick(dialog.control(ControlId::Start), Qt::Key_F10, Qt::ShiftModifier);
+    return menu.answered() ? chosen : std::nullopt;
+}
+
 } // namespace
 
 class TestTimerDialog : public QObject
@@ -103,6 +132,8 @@ private slots:
     void noTickArrivesAfterStop();
     void contextMenuEndsWithTheAboutItem_data();
     void contextMenuEndsWithTheAboutItem();
+    void stayOnTopItemTogglesTheHintInPlace();
+    void displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime();
 
 private:
     std::unique_ptr<FakePlatform> m_platform;
@@ -471,6 +502,45 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
     QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
         (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
+}
+
+// Each choice of the item flips the hint; the window stays shown where it was and keeps the
+// keyboard, so the running timer stays in front of the user.
+void TestTimerDialog::stayOnTopItemTogglesTheHintInPlace()
+{
+    const QPoint position(40, 30);
+    m_dialog->move(position);
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+    for (const bool expected : { true, false }) {
+        const std::optional<ChosenItem> item
+            = chooseFromContextMenu(*m_dialog, texts::stayOnTopMenuItem);
+        QVERIFY(item);
+        QVERIFY(item->checkable);
+        QCOMPARE(item->checked, !expected);
+        QCOMPARE(m_dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), expected);
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(m_dialog->pos(), position);
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+    }
+}
+
+// Screen readers find the display as a read-only text field holding the time shown. (That each
+// new time is announced cannot be seen in-process: the offscreen platform's accessibility is
+// never active.)
+void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
+{
+    QAccessibleInterface* display
+        = QAccessible::queryAccessibleInterface(m_dialog->control(ControlId::TimeDisplay));
+    QVERIFY(display && display->textInterface());
+    QCOMPARE(display->role(), QAccessible::EditableText);
+    QVERIFY(display->state().readOnly);
+    QCOMPARE(display->text(QAccessible::Name), QStringLiteral("経過時間"));
+    QCOMPARE(display->childCount(), 0);
+    for (const char* shown : { "000:00", "001:59" }) {
+        m_dialog->setDisplayText(shown);
+        QCOMPARE(display->textInterface()->text(0, display->textInterface()->characterCount()),
+            QString::fromLatin1(shown));
+    }
 }
 
 int main(int argc, char** argv)

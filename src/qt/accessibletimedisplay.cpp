@@ -1,0 +1,101 @@
+#include "qt/accessibletimedisplay.h"
+
+#include <QAccessibleWidget>
+
+#include "qt/timedisplay.h"
+
+namespace zelvano {
+
+namespace {
+
+    // A read-only text field with nothing selectable and no cursor. The face the display paints
+    // its text on is no control of its own, so the field has no children.
+    class AccessibleTimeDisplay final : public QAccessibleWidget, public QAccessibleTextInterface
+    {
+    public:
+        explicit AccessibleTimeDisplay(TimeDisplay* display)
+            : QAccessibleWidget(display, QAccessible::EditableText)
+        { }
+
+        QAccessible::State state() const override
+        {
+            QAccessible::State state = QAccessibleWidget::state();
+            state.readOnly = true;
+            return state;
+        }
+
+        QString text(QAccessible::Text kind) const override
+        {
+            return kind == QAccessible::Value ? display()->text() : QAccessibleWidget::text(kind);
+        }
+
+        int childCount() const override { return 0; }
+        QAccessibleInterface* child(int) const override { return nullptr; }
+        int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+        QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+        void* interface_cast(QAccessible::InterfaceType type) override
+        {
+            if (type == QAccessible::TextInterface)
+                return static_cast<QAccessibleTextInterface*>(this);
+            return QAccessibleWidget::interface_cast(type);
+        }
+
+        // QAccessibleTextInterface
+        void selection(int, int* startOffset, int* endOffset) const override
+        {
+            *startOffset = *endOffset = 0;
+        }
+        int selectionCount() const override { return 0; }
+        void addSelection(int, int) override { }
+        void removeSelection(int) override { }
+        void setSelection(int, int, int) override { }
+        int cursorPosition() const override { return 0; }
+        void setCursorPosition(int) override { }
+
+        QString text(int startOffset, int endOffset) const override
+        {
+            const QString shown = display()->text();
+            if (endOffset < 0 || endOffset > shown.size())
+                endOffset = static_cast<int>(shown.size());
+            if (startOffset < 0 || startOffset >= endOffset)
+                return {};
+            return shown.mid(startOffset, endOffset - startOffset);
+        }
+
+        int characterCount() const override { return static_cast<int>(display()->text().size()); }
+
+        QRect characterRect(int offset) const override
+        {
+            return display()->characterRectOnScreen(offset);
+        }
+
+        int offsetAtPoint(const QPoint&) const override { return -1; }
+        void scrollToSubstring(int, int) override { }
+
+        QString attributes(int offset, int* startOffset, int* endOffset) const override
+        {
+            *startOffset = *endOffset = offset;
+            return {};
+        }
+
+    private:
+        TimeDisplay* display() const { return static_cast<TimeDisplay*>(widget()); }
+    };
+
+    QAccessibleInterface* accessibleTimeDisplay(const QString& className, QObject* object)
+    {
+        if (className == QLatin1String(TimeDisplay::staticMetaObject.className()))
+            return new AccessibleTimeDisplay(static_cast<TimeDisplay*>(object));
+        return nullptr;
+    }
+
+} // namespace
+
+void installAccessibleTimeDisplay()
+{
+    static const bool installed = (QAccessible::installFactory(accessibleTimeDisplay), true);
+    Q_UNUSED(installed);
+}
+
+} // namespace zelvano
