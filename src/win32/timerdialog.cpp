@@ -152,7 +152,7 @@ void TimerDialog::initialise()
     SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
     m_tick.emplace(m_window);
     // The bell fields take text of any length: a cut would change what the text reads as.
-    for (int field = 1; field <= 6; ++field)
+    for (int field = 1; field <= static_cast<int>(bellFieldIds.size()); ++field)
         SendMessageW(bellField(field), EM_SETLIMITTEXT, 0, 0);
     m_state = TimerState {};
     loadSettings(m_context.platform, m_settings);
@@ -301,7 +301,7 @@ void TimerDialog::setBellFieldText(int field, const std::string& text)
 
 void TimerDialog::setBellFieldsEnabled(bool enabled)
 {
-    for (int field = 1; field <= 6; ++field)
+    for (int field = 1; field <= static_cast<int>(bellFieldIds.size()); ++field)
         EnableWindow(bellField(field), enabled);
 }
 
