@@ -10,6 +10,22 @@ namespace zelvano {
 // every locale. Slide numbers 1 to 999 are zero-padded, so their lines keep the order of pressing.
 constexpr bool lapLineBefore(std::string_view a, std::string_view b) { return a < b; }
 
+// Where line goes among count lines kept in lapLineBefore order, lineAt(i) reading line i: after
+// every line equal to it, by binary search.
+template <typename LineAt> int lapLinePosition(std::string_view line, int count, LineAt lineAt)
+{
+    int low = 0;
+    int high = count;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (lapLineBefore(line, lineAt(middle)))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
+
 // Everything the timer logic may do to its window. Texts are UTF-8.
 class TimerView
 {

@@ -43,16 +43,9 @@ void LapList::addLine(const std::string& line)
 {
     // Qt's own sorting compares by the user's collation, which puts lines from slide 1000 on in a
     // different place on every machine.
-    int low = 0;
-    int high = count();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (lapLineBefore(line, this->line(middle)))
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    insertItem(low, QString::fromStdString(line));
+    const int position
+        = lapLinePosition(line, count(), [this](int index) { return this->line(index); });
+    insertItem(position, QString::fromStdString(line));
 }
 
 std::string LapList::line(int index) const { return item(index)->text().toStdString(); }

@@ -259,16 +259,9 @@ void TimerDialog::clearLapLines()
 // which follows the user's locale.
 void TimerDialog::addLapLine(const std::string& line)
 {
-    int low = 0;
-    int high = lapLineCount();
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (lapLineBefore(line, lapLine(middle)))
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    SendMessageW(control(ControlId::SlideList), LB_INSERTSTRING, static_cast<WPARAM>(low),
+    const int position
+        = lapLinePosition(line, lapLineCount(), [this](int index) { return lapLine(index); });
+    SendMessageW(control(ControlId::SlideList), LB_INSERTSTRING, static_cast<WPARAM>(position),
         reinterpret_cast<LPARAM>(widen(line).c_str()));
 }
 
