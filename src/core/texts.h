@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "core/version.h"
 
 // Every text the program shows or writes on every platform, in UTF-8, in one place. Texts that
@@ -54,10 +56,20 @@ inline constexpr const char* timesLabel = "回";
 
 // Window menu and About box.
 inline constexpr const char* stayOnTopMenuItem = "常に手前に表示(&W)";
+inline constexpr const char* bellColoursMenuItem = "ベルの色で表示(&L)";
+inline constexpr const char* speakerViewMenuItem = "発表者用の大きな表示(&F)";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* aboutVersionLine = "Zelvano Version " ZELVANO_VERSION_SHORT;
 inline constexpr const char* aboutNotice = ZELVANO_NOTICE;
 inline constexpr const char* okButton = "OK";
+
+// The speaker's view: a second window with the display alone, for the lectern.
+inline constexpr const char* speakerViewCaption = "Zelvano 発表者用表示";
+
+// What a screen reader adds to the display's time: how far the talk has gone by the bells, indexed
+// by bell phase, since the colour of the digits is not seen by everyone.
+inline constexpr std::array<const char*, 4> bellPhaseDescriptions { "ベルはまだ鳴っていません",
+    "1回目のベルを過ぎました", "2回目のベルを過ぎました", "3回目のベルを過ぎました" };
 
 } // namespace zelvano::texts

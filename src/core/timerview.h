@@ -32,7 +32,10 @@ class TimerView
 public:
     virtual ~TimerView() = default;
 
-    virtual void setDisplayText(const std::string& text) = 0;
+    // The elapsed time and how far the talk has gone by the bells (bellPhase: 0 to 3). The two
+    // always change together, so that a coloured display can never show one second's text in
+    // another second's colour.
+    virtual void setDisplayText(const std::string& text, int bellPhase) = 0;
 
     // Modal stop-icon box with one OK button; returns once the user closes it. Ticks go on
     // meanwhile.

@@ -158,7 +158,7 @@ void TimerDialog::initialise()
     loadSettings(m_context.platform, m_settings);
     showSettings(m_context);
     applyDisplayFont();
-    setDisplayText(formatElapsed(0));
+    setDisplayText(formatElapsed(0), 0);
 }
 
 void TimerDialog::onCommand(ControlId id)
@@ -238,7 +238,7 @@ HWND TimerDialog::bellField(int field) const
 }
 
 // Painted before returning: a bell due on this second blocks the thread right after.
-void TimerDialog::setDisplayText(const std::string& text)
+void TimerDialog::setDisplayText(const std::string& text, int)
 {
     const HWND display = control(ControlId::TimeDisplay);
     SetWindowTextW(display, widen(text).c_str());

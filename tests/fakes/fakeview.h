@@ -16,6 +16,7 @@ namespace zelvano {
 struct FakeView final : TimerView
 {
     std::string display;
+    int displayPhase = 0;
     std::vector<std::pair<std::string, std::string>> errorBoxes; // text, caption
     std::vector<std::string> lapLines;
     std::array<std::string, 6> fields;
@@ -31,7 +32,11 @@ struct FakeView final : TimerView
     // Runs while an error box is "open", as nested ticks would.
     std::function<void()> whileErrorBoxOpen;
 
-    void setDisplayText(const std::string& text) override { display = text; }
+    void setDisplayText(const std::string& text, int bellPhase) override
+    {
+        display = text;
+        displayPhase = bellPhase;
+    }
     void showErrorBox(const std::string& text, const std::string& caption) override
     {
         errorBoxes.emplace_back(text, caption);

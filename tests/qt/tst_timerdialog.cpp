@@ -426,13 +426,13 @@ void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
     const QRect display = m_dialog->control(ControlId::TimeDisplay)->geometry();
     const auto screen
         = [&] { return m_dialog->screen()->grabWindow(m_dialog->winId()).toImage().copy(display); };
-    m_dialog->setDisplayText(before.toStdString());
+    m_dialog->setDisplayText(before.toStdString(), 0);
     m_dialog->repaint();
     const QImage old = screen();
     // Every tick paints the text area again; a style that blended over the old pixels would
     // show it only after many.
     for (int tick = 0; tick < 10; ++tick)
-        m_dialog->setDisplayText(after.toStdString());
+        m_dialog->setDisplayText(after.toStdString(), 0);
     const QImage shown = screen();
     m_dialog->repaint();
     QCOMPARE(shown, screen());
@@ -537,7 +537,7 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
     QCOMPARE(display->text(QAccessible::Name), QStringLiteral("経過時間"));
     QCOMPARE(display->childCount(), 0);
     for (const char* shown : { "000:00", "001:59" }) {
-        m_dialog->setDisplayText(shown);
+        m_dialog->setDisplayText(shown, 0);
         QCOMPARE(display->textInterface()->text(0, display->textInterface()->characterCount()),
             QString::fromLatin1(shown));
     }
