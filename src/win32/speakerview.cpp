@@ -37,7 +37,14 @@ namespace {
         return search.other;
     }
 
-    // Right of the main window where the screen has room, else left of it, kept on the screen.
+    bool contains(const RECT& outer, const RECT& inner)
+    {
+        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right
+            && inner.bottom <= outer.bottom;
+    }
+
+    // Right of the main window, else left, below or above it, whichever the screen has room for
+    // first; on a screen too small for all of them, over the main window's right edge.
     RECT besideMainWindow(HWND mainWindow, DWORD style)
     {
         const int dpi = static_cast<int>(GetDpiForWindow(mainWindow));
@@ -51,12 +58,17 @@ namespace {
         monitor.cbSize = sizeof monitor;
         GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor);
         const RECT& work = monitor.rcWork;
-        LONG left = main.right + besideGap;
-        if (left + width > work.right)
-            left = main.left - besideGap - width;
-        left = std::max(work.left, std::min(left, work.right - width));
-        const LONG top = std::max(work.top, std::min(main.top, work.bottom - height));
-        return { left, top, left + width, top + height };
+        const auto at = [width, height](LONG left, LONG top) {
+            return RECT { left, top, left + width, top + height };
+        };
+        for (const RECT& place : { at(main.right + besideGap, main.top),
+                 at(main.left - besideGap - width, main.top),
+                 at(main.left, main.bottom + besideGap),
+                 at(main.left, main.top - besideGap - height) }) {
+            if (contains(work, place))
+                return place;
+        }
+        return at(std::max(work.left, work.right - width), std::max(work.top, main.top));
     }
 
 } // namespace
