@@ -65,6 +65,10 @@ BigDigits::~BigDigits()
 
 HWND BigDigits::create(HWND parent, HINSTANCE instance)
 {
+    // A window opened again starts blank: the first text it is shown is laid out and written.
+    m_text.clear();
+    m_shape.clear();
+    m_bellPhase = -1;
     RECT area {};
     GetClientRect(parent, &area);
     return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom,

@@ -39,7 +39,7 @@ private:
     std::wstring m_text;
     std::wstring m_shape; // the text with its digits as 0: what the cells were laid out for
     std::vector<RECT> m_cells;
-    int m_bellPhase = 0;
+    int m_bellPhase = -1; // none shown yet
     bool m_coloured = false;
 };
 
