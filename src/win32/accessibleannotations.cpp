@@ -3,7 +3,6 @@
 // The annotation service's identifiers are defined here, from the system's own header, rather
 // than taken from its import library.
 #include <initguid.h>
-
 #include <oleacc.h>
 
 #include "platform/widestring_win32.h"
@@ -26,8 +25,8 @@ namespace {
 AccessibleAnnotations::AccessibleAnnotations()
 {
     void* services = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-            IID_IAccPropServices, &services)))
+    if (SUCCEEDED(CoCreateInstance(
+            CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices, &services)))
         m_services = static_cast<IAccPropServices*>(services);
 }
 

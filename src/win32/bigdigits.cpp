@@ -78,7 +78,8 @@ HWND BigDigits::create(HWND parent, HINSTANCE instance)
 LRESULT CALLBACK BigDigits::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* digits = static_cast<BigDigits*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* digits
+            = static_cast<BigDigits*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(digits));
         digits->m_window = window;
     }
@@ -172,8 +173,8 @@ void BigDigits::layOut()
     const HGDIOBJ previous = SelectObject(context, m_font);
     std::vector<int> ends(m_shape.size());
     SIZE size {};
-    GetTextExtentExPointW(context, m_shape.c_str(), static_cast<int>(m_shape.size()), 0, nullptr,
-        ends.data(), &size);
+    GetTextExtentExPointW(
+        context, m_shape.c_str(), static_cast<int>(m_shape.size()), 0, nullptr, ends.data(), &size);
     TEXTMETRICW metrics {};
     GetTextMetricsW(context, &metrics);
     SelectObject(context, previous);
@@ -188,7 +189,10 @@ void BigDigits::layOut()
     }
 }
 
-void BigDigits::invalidateCell(std::size_t index) { InvalidateRect(m_window, &m_cells[index], FALSE); }
+void BigDigits::invalidateCell(std::size_t index)
+{
+    InvalidateRect(m_window, &m_cells[index], FALSE);
+}
 
 // Each cell is filled and its character drawn in one go, centred in it, so a cell is never seen
 // half painted.

@@ -61,10 +61,10 @@ namespace {
         const auto at = [width, height](LONG left, LONG top) {
             return RECT { left, top, left + width, top + height };
         };
-        for (const RECT& place : { at(main.right + besideGap, main.top),
-                 at(main.left - besideGap - width, main.top),
-                 at(main.left, main.bottom + besideGap),
-                 at(main.left, main.top - besideGap - height) }) {
+        for (const RECT& place :
+            { at(main.right + besideGap, main.top), at(main.left - besideGap - width, main.top),
+                at(main.left, main.bottom + besideGap),
+                at(main.left, main.top - besideGap - height) }) {
             if (contains(work, place))
                 return place;
         }
@@ -138,7 +138,8 @@ void SpeakerView::setColoured(bool coloured)
 LRESULT CALLBACK SpeakerView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        auto* view = static_cast<SpeakerView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* view
+            = static_cast<SpeakerView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
         view->m_window = window;
     }

@@ -167,10 +167,8 @@ void TimerDialog::initialise()
     if (const HMENU menu = GetSystemMenu(m_window, FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu, MF_STRING, stayOnTopCommand, widen(texts::stayOnTopMenuItem).c_str());
-        AppendMenuW(
-            menu, MF_STRING, bellColoursCommand, widen(texts::bellColoursMenuItem).c_str());
-        AppendMenuW(
-            menu, MF_STRING, speakerViewCommand, widen(texts::speakerViewMenuItem).c_str());
+        AppendMenuW(menu, MF_STRING, bellColoursCommand, widen(texts::bellColoursMenuItem).c_str());
+        AppendMenuW(menu, MF_STRING, speakerViewCommand, widen(texts::speakerViewMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));

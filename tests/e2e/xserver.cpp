@@ -91,9 +91,8 @@ bool XServer::startWindowManager()
 // Xvfb places every screen of its own at the origin, so the two are monitors of one wide screen.
 bool XServer::splitIntoTwoScreens()
 {
-    const QString size = QStringLiteral("%1/339x%2/271")
-                             .arg(screenSize.width())
-                             .arg(screenSize.height());
+    const QString size
+        = QStringLiteral("%1/339x%2/271").arg(screenSize.width()).arg(screenSize.height());
     return run(QStringLiteral("xrandr"),
                { QStringLiteral("--setmonitor"), QStringLiteral("left"),
                    size + QStringLiteral("+0+0"), QStringLiteral("screen") })

@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/phasecolours.h"
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
-#include "core/phasecolours.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
@@ -526,7 +526,8 @@ void TestWindowsProgram::speakerViewFillsTheOtherScreenAndBothTakeTheBellColour(
     QVERIFY(waitForTitle(speakerViewTitle, false));
     QVERIFY(running->keys({ QStringLiteral("alt+space") }));
     QThread::msleep(500);
-    QVERIFY(running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
+    QVERIFY(
+        running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
     QVERIFY(waitForTitle(speakerViewTitle, true));
     const std::optional<QString> viewWindow = m_x->waitForWindow(speakerViewTitle);
     QVERIFY(viewWindow);
@@ -536,7 +537,8 @@ void TestWindowsProgram::speakerViewFillsTheOtherScreenAndBothTakeTheBellColour(
     QVERIFY(windowTitles().contains(mainTitle));
     QVERIFY(running->keys({ QStringLiteral("alt+space") }));
     QThread::msleep(500);
-    QVERIFY(running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
+    QVERIFY(
+        running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
     QVERIFY(waitForTitle(speakerViewTitle, true));
     QVERIFY(running->keys({ QStringLiteral("Escape") }));
     QCOMPARE(running->waitForExit(), 0);
