@@ -23,6 +23,8 @@ namespace {
     // commands.
     constexpr UINT aboutCommand = 0x0010;
     constexpr UINT stayOnTopCommand = 0x0020;
+    constexpr UINT bellColoursCommand = 0x0030;
+    constexpr UINT speakerViewCommand = 0x0040;
     // Posted to itself once Windows has rescaled the dialog for another screen's DPI.
     constexpr UINT rescaleDisplayMessage = WM_APP + 1;
     // A chosen report path may be long; the chooser needs room for it.
@@ -59,6 +61,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, HINSTANCE instance)
     , m_instance(instance)
     , m_largeIcon(loadIcon(instance, SM_CXICON, SM_CYICON))
     , m_smallIcon(loadIcon(instance, SM_CXSMICON, SM_CYSMICON))
+    , m_speakerView(instance, m_annotations)
 { }
 
 // The display font goes after its window, which is gone once run() returns.
@@ -92,7 +95,7 @@ INT_PTR CALLBACK TimerDialog::dialogProc(HWND window, UINT message, WPARAM wPara
     return dialog ? dialog->handle(message, wParam, lParam) : FALSE;
 }
 
-INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM)
+INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -121,6 +124,23 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM)
             toggleStayOnTop();
             return TRUE;
         }
+        if ((wParam & 0xFFF0) == bellColoursCommand) {
+            toggleBellColours();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == speakerViewCommand) {
+            toggleSpeakerView();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_INITMENU:
+        // The speaker's view may have been closed from itself since.
+        checkMenuItem(speakerViewCommand, m_speakerView.isOpen());
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        if (reinterpret_cast<HWND>(lParam) == control(ControlId::TimeDisplay))
+            return reinterpret_cast<INT_PTR>(
+                m_colouring.prepare(reinterpret_cast<HDC>(wParam), m_bellPhase));
         return FALSE;
     case WM_PAINT:
         return paintIconWhenMinimised();
@@ -135,6 +155,7 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM)
     case WM_DESTROY:
         if (m_tick)
             m_tick->kill();
+        m_annotations.clear(control(ControlId::TimeDisplay));
         return FALSE;
     default:
         return FALSE;
@@ -146,6 +167,8 @@ void TimerDialog::initialise()
     if (const HMENU menu = GetSystemMenu(m_window, FALSE)) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu, MF_STRING, stayOnTopCommand, widen(texts::stayOnTopMenuItem).c_str());
+        AppendMenuW(menu, MF_STRING, bellColoursCommand, widen(texts::bellColoursMenuItem).c_str());
+        AppendMenuW(menu, MF_STRING, speakerViewCommand, widen(texts::speakerViewMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
     SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
@@ -194,8 +217,33 @@ void TimerDialog::toggleStayOnTop()
     const bool onTop = (GetWindowLongPtrW(m_window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0;
     SetWindowPos(m_window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    CheckMenuItem(GetSystemMenu(m_window, FALSE), stayOnTopCommand,
-        static_cast<UINT>(MF_BYCOMMAND | (onTop ? MF_CHECKED : MF_UNCHECKED)));
+    checkMenuItem(stayOnTopCommand, onTop);
+}
+
+// The digits of both displays in the colour of the bell phase, or back to their usual colour.
+void TimerDialog::toggleBellColours()
+{
+    m_colouring.toggle();
+    InvalidateRect(control(ControlId::TimeDisplay), nullptr, TRUE);
+    m_speakerView.setColoured(m_colouring.isOn());
+    checkMenuItem(bellColoursCommand, m_colouring.isOn());
+}
+
+// Opened with what the display shows now, without taking the focus from this window.
+void TimerDialog::toggleSpeakerView()
+{
+    if (m_speakerView.isOpen())
+        m_speakerView.close();
+    else
+        m_speakerView.open(m_window, narrow(windowText(control(ControlId::TimeDisplay))),
+            m_bellPhase, m_colouring.isOn());
+    checkMenuItem(speakerViewCommand, m_speakerView.isOpen());
+}
+
+void TimerDialog::checkMenuItem(UINT command, bool checked)
+{
+    CheckMenuItem(GetSystemMenu(m_window, FALSE), command,
+        static_cast<UINT>(MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)));
 }
 
 // The window has no minimise box, but the system can still minimise it; its client area then
@@ -237,12 +285,21 @@ HWND TimerDialog::bellField(int field) const
     return control(bellFieldIds.at(static_cast<std::size_t>(field - 1)));
 }
 
-// Painted before returning: a bell due on this second blocks the thread right after.
-void TimerDialog::setDisplayText(const std::string& text, int)
+// Painted before returning, here and in the speaker's view: a bell due on this second blocks the
+// thread right after. The phase is told in words too, since not everyone sees the colour.
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase)
 {
     const HWND display = control(ControlId::TimeDisplay);
+    if (bellPhase != m_bellPhase) {
+        m_bellPhase = bellPhase;
+        m_annotations.setDescription(
+            display, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(bellPhase)));
+        if (m_colouring.isOn())
+            InvalidateRect(display, nullptr, TRUE);
+    }
     SetWindowTextW(display, widen(text).c_str());
     UpdateWindow(display);
+    m_speakerView.show(text, bellPhase);
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)

@@ -9,6 +9,9 @@
 #include "core/timerstate.h"
 #include "core/timerview.h"
 #include "core/windowlayout.h"
+#include "win32/accessibleannotations.h"
+#include "win32/displaycolouring.h"
+#include "win32/speakerview.h"
 #include "win32/tick.h"
 
 namespace zelvano {
@@ -50,6 +53,9 @@ private:
     void initialise();
     void onCommand(ControlId id);
     void toggleStayOnTop();
+    void toggleBellColours();
+    void toggleSpeakerView();
+    void checkMenuItem(UINT command, bool checked);
     bool paintIconWhenMinimised();
     void applyDisplayFont();
     HWND control(ControlId id) const;
@@ -65,6 +71,10 @@ private:
     HFONT m_displayFont = nullptr;
     std::optional<Tick> m_tick;
     std::wstring m_saveFolder; // where the next save chooser opens
+    int m_bellPhase = -1; // of the text on the display; none before the first
+    DisplayColouring m_colouring;
+    AccessibleAnnotations m_annotations;
+    SpeakerView m_speakerView;
 };
 
 } // namespace zelvano

@@ -17,7 +17,7 @@ namespace {
     constexpr int pollMs = 50;
 }
 
-XServer::XServer(Desktop desktop)
+XServer::XServer(Desktop desktop, Screens screens)
     : m_server(std::make_unique<QProcess>())
 {
     // Xvfb writes warnings for every keymap it compiles; a pipe nobody drains would fill up and
@@ -31,7 +31,9 @@ XServer::XServer(Desktop desktop)
     m_server->start(QStringLiteral("Xvfb"),
         { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
             QStringLiteral("0"),
-            QStringLiteral("%1x%2x24").arg(screenSize.width()).arg(screenSize.height()),
+            QStringLiteral("%1x%2x24")
+                .arg(screenSize.width() * (screens == Screens::One ? 1 : 2))
+                .arg(screenSize.height()),
             QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
     if (!m_server->waitForStarted(5000)) {
         m_error = QStringLiteral("Xvfb cannot be started: %1").arg(m_server->errorString());
@@ -47,6 +49,10 @@ XServer::XServer(Desktop desktop)
         return;
     }
     m_display = QLatin1Char(':') + number;
+    if (screens == Screens::TwoSideBySide && !splitIntoTwoScreens()) {
+        m_error = QStringLiteral("the screen could not be split in two");
+        return;
+    }
     if (desktop == Desktop::WithWindowManager && !startWindowManager())
         m_error = QStringLiteral("the window manager did not come up");
 }
@@ -80,6 +86,19 @@ bool XServer::startWindowManager()
         QThread::msleep(pollMs);
     } while (!deadline.hasExpired());
     return false;
+}
+
+// Xvfb places every screen of its own at the origin, so the two are monitors of one wide screen.
+bool XServer::splitIntoTwoScreens()
+{
+    const QString size
+        = QStringLiteral("%1/339x%2/271").arg(screenSize.width()).arg(screenSize.height());
+    return run(QStringLiteral("xrandr"),
+               { QStringLiteral("--setmonitor"), QStringLiteral("left"),
+                   size + QStringLiteral("+0+0"), QStringLiteral("screen") })
+        && run(QStringLiteral("xrandr"),
+            { QStringLiteral("--setmonitor"), QStringLiteral("right"),
+                size + QStringLiteral("+%1+0").arg(screenSize.width()), QStringLiteral("none") });
 }
 
 void XServer::addTo(QProcessEnvironment& environment) const

@@ -20,8 +20,11 @@ class XServer final
 public:
     static constexpr QSize screenSize { 1280, 1024 };
     enum class Desktop { Bare, WithWindowManager };
+    // Two screens of screenSize side by side, the first one on the left, as RandR monitors (and
+    // so Xinerama heads) of one X screen.
+    enum class Screens { One, TwoSideBySide };
 
-    explicit XServer(Desktop desktop = Desktop::Bare);
+    explicit XServer(Desktop desktop = Desktop::Bare, Screens screens = Screens::One);
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
@@ -73,6 +76,7 @@ private:
     std::optional<QString> run(
         const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     bool startWindowManager();
+    bool splitIntoTwoScreens();
 
     QTemporaryDir m_logDir;
     QString m_error;

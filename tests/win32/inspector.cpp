@@ -7,6 +7,10 @@
 //   inspector controls TITLE       the controls of the window titled TITLE:
 //                                  "control<TAB>id<TAB>class<TAB>enabled<TAB>text", and for a list
 //                                  box one "line<TAB>text" per line, in order
+//   inspector monitors             "monitor<TAB>left top right bottom" for each screen Windows sees
+//   inspector place TITLE          "place<TAB>left top right bottom" of the window titled TITLE
+//   inspector focus                "focus<TAB>title<TAB>id": the active top-level window and the
+//                                  control id of what holds the keyboard focus (0: the window)
 //   inspector hold PATH            opens PATH with no sharing, prints "held", and keeps it open
 //                                  until stopped
 #include <windows.h>
@@ -86,6 +90,18 @@ BOOL CALLBACK printControl(HWND control, LPARAM)
     return TRUE;
 }
 
+std::string rectText(const RECT& rect)
+{
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " "
+        + std::to_string(rect.right) + " " + std::to_string(rect.bottom);
+}
+
+BOOL CALLBACK printMonitor(HMONITOR, HDC, LPRECT area, LPARAM)
+{
+    print("monitor\t" + rectText(*area));
+    return TRUE;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -100,6 +116,29 @@ int wmain(int argc, wchar_t** argv)
         if (!window)
             return 1;
         EnumChildWindows(window, printControl, 0);
+        return 0;
+    }
+    if (command == L"monitors") {
+        EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0);
+        return 0;
+    }
+    if (command == L"place" && argc > 2) {
+        const HWND window = FindWindowW(nullptr, argv[2]);
+        RECT area {};
+        if (!window || !GetWindowRect(window, &area))
+            return 1;
+        print("place\t" + rectText(area));
+        return 0;
+    }
+    if (command == L"focus") {
+        GUITHREADINFO input {};
+        input.cbSize = sizeof input;
+        if (!GetGUIThreadInfo(0, &input))
+            return 1;
+        const int id = input.hwndFocus && input.hwndFocus != input.hwndActive
+            ? GetDlgCtrlID(input.hwndFocus)
+            : 0;
+        print("focus\t" + utf8(textOf(input.hwndActive)) + "\t" + std::to_string(id));
         return 0;
     }
     if (command == L"hold" && argc > 2) {

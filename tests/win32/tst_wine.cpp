@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/phasecolours.h"
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
@@ -59,6 +61,21 @@ bool ringsFollow(const std::vector<double>& onsets, int count)
     return onsets.back() <= onsets.front() + 400.0 * (count - 1) + 80.0;
 }
 
+const QString speakerViewTitle = QStringLiteral("Zelvano 発表者用表示");
+
+// How many pixels of area in a screenshot have exactly the colour: the inside of large glyphs
+// is drawn in the plain text colour.
+int pixelsOf(const QImage& picture, const QRect& area, Rgb colour)
+{
+    const QRgb wanted = qRgb(colour.red, colour.green, colour.blue);
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += (picture.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
+    }
+    return count;
+}
+
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
 QString windowsPath(const QString& path)
 {
@@ -86,6 +103,7 @@ private slots:
     void confirmsAreCheckedAndKeepTheFileTail();
     void reportIsSavedIntoAJapaneseFolder();
     void settingsFileHeldElsewhereGivesDefaultsAndTheSaveErrorBox();
+    void speakerViewFillsTheOtherScreenAndBothTakeTheBellColour();
 
 private:
     QString work(const QString& name = {}) const
@@ -268,12 +286,13 @@ void TestWindowsProgram::firstStartShowsTheDefaultsStaysOnTopAndEscapeEnds()
     QVERIFY(window->lapLines.isEmpty());
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), QByteArray());
 
-    // The system menu's item before About keeps the window above the others, and lets it go.
+    // The system menu's item after the separator keeps the window above the others, and lets it
+    // go.
     for (const bool onTop : { true, false }) {
         QVERIFY(running->keys({ QStringLiteral("alt+space") }));
         QThread::msleep(500);
-        QVERIFY(running->keys(
-            { QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
+        QVERIFY(running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Up"),
+            QStringLiteral("Up"), QStringLiteral("Return") }));
         QVERIFY(eventually([&] { return windowTitles(true).contains(mainTitle) == onTop; }));
     }
     QVERIFY(running->keys({ QStringLiteral("Escape") }));
@@ -433,6 +452,96 @@ void TestWindowsProgram::settingsFileHeldElsewhereGivesDefaultsAndTheSaveErrorBo
     QCOMPARE(readFile(config), stored);
     holder.kill();
     holder.waitForFinished();
+}
+
+void TestWindowsProgram::speakerViewFillsTheOtherScreenAndBothTakeTheBellColour()
+{
+    m_x = std::make_unique<XServer>(XServer::Desktop::Bare, XServer::Screens::TwoSideBySide);
+    if (!m_x->isReady())
+        QSKIP(qPrintable(QStringLiteral("no X server of two screens: ") + m_x->errorString()));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QCOMPARE(inspect({ QStringLiteral("monitors") }),
+        QStringList({ "monitor\t0 0 1280 1024", "monitor\t1280 0 2560 1024" }));
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(running->replaceFieldText(ControlId::Bell1Minutes, QStringLiteral("1")));
+    QVERIFY(running->clickControl(ControlId::SettingsToggle));
+    QVERIFY(fileBecomes(work(QStringLiteral("config.ini")), settingsBytes({ 1, 13, 15, 1, 2, 3 })));
+    QVERIFY(running->clickControl(ControlId::Start));
+    const std::optional<QStringList> focus = inspect({ QStringLiteral("focus") });
+    QVERIFY(focus);
+
+    // Bell colours, then the speaker's view: the two items after staying on top.
+    for (const int ups : { 3, 2 }) {
+        QVERIFY(running->keys({ QStringLiteral("alt+space") }));
+        QThread::msleep(500);
+        QVERIFY(running->keys(QStringList(ups, QStringLiteral("Up")) << QStringLiteral("Return")));
+    }
+    QVERIFY(waitForTitle(speakerViewTitle, true));
+    QCOMPARE(inspect({ QStringLiteral("place"), speakerViewTitle }),
+        QStringList { "place\t1280 0 2560 1024" });
+    QCOMPARE(inspect({ QStringLiteral("focus") }), focus);
+    const auto viewText = [this] {
+        const QStringList lines
+            = inspect({ QStringLiteral("controls"), speakerViewTitle }).value_or(QStringList());
+        return lines.size() == 1 ? lines[0].section(u'\t', 4) : QString();
+    };
+    QVERIFY(eventually([&] {
+        const std::optional<MainWindow> window = readMainWindow();
+        return window && window->text(ControlId::TimeDisplay) == viewText();
+    }));
+
+    // The digits' own pixels, in the main display and on the second screen, before and after
+    // the first bell's minute.
+    const std::optional<QRect> display = running->controlRect(ControlId::TimeDisplay);
+    QVERIFY(display);
+    const QRect view(1280, 0, 1280, 1024);
+    const QString picture = m_root->filePath(QStringLiteral("screen.png"));
+    for (const int phase : { 0, 1 }) {
+        if (phase == 1)
+            QVERIFY(waitForMainWindow(
+                [](const MainWindow& w) { return w.text(ControlId::TimeDisplay) == "001:01"; },
+                70000));
+        QVERIFY(m_x->screenshot(picture));
+        const QImage screen(picture);
+        QVERIFY(!screen.isNull());
+        const int mainPhase = pixelsOf(screen, *display, windowPalette.digits[size_t(phase)]);
+        const int mainOther = pixelsOf(screen, *display, windowPalette.digits[size_t(1 - phase)]);
+        const int viewPhase = pixelsOf(screen, view, speakerViewPalette.digits[size_t(phase)]);
+        const int viewOther = pixelsOf(screen, view, speakerViewPalette.digits[size_t(1 - phase)]);
+        QVERIFY2(mainPhase > 100 && mainOther == 0 && viewPhase > 10000 && viewOther == 0,
+            qPrintable(QStringLiteral("phase %1: main %2 against %3, view %4 against %5")
+                           .arg(phase)
+                           .arg(mainPhase)
+                           .arg(mainOther)
+                           .arg(viewPhase)
+                           .arg(viewOther)));
+    }
+
+    // A double-click closes the view; the menu opens it again; Escape in it, once clicked into,
+    // closes it again while the program goes on; Escape in the main window ends both.
+    QVERIFY(m_x->xdotool({ QStringLiteral("mousemove"), QStringLiteral("1920"),
+        QStringLiteral("512"), QStringLiteral("click"), QStringLiteral("--repeat"),
+        QStringLiteral("2"), QStringLiteral("1") }));
+    QVERIFY(waitForTitle(speakerViewTitle, false));
+    QVERIFY(running->keys({ QStringLiteral("alt+space") }));
+    QThread::msleep(500);
+    QVERIFY(
+        running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
+    QVERIFY(waitForTitle(speakerViewTitle, true));
+    const std::optional<QString> viewWindow = m_x->waitForWindow(speakerViewTitle);
+    QVERIFY(viewWindow);
+    QVERIFY(m_x->click(QPoint(1920, 512)));
+    QVERIFY(m_x->keys(*viewWindow, { QStringLiteral("Escape") }));
+    QVERIFY(waitForTitle(speakerViewTitle, false));
+    QVERIFY(windowTitles().contains(mainTitle));
+    QVERIFY(running->keys({ QStringLiteral("alt+space") }));
+    QThread::msleep(500);
+    QVERIFY(
+        running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
+    QVERIFY(waitForTitle(speakerViewTitle, true));
+    QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QCOMPARE(running->waitForExit(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestWindowsProgram)
