@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <map>
 #include <vector>
 
@@ -18,16 +20,18 @@ enum class Call { None, Open, Prepare, Write, Unprepare, Reset };
 
 // A device that plays written blocks one after another on a fake clock and notes when each ring
 // (a block of frames all set to the ring's number) was first heard. Chosen calls fail; a stuck
-// device never hands back what it was given while it stays open.
+// device never hands back what it was given while it stays open. Calls out of order (a block
+// unprepared while playing, say) count as misuses: faults of the caller whatever the device did.
 struct FakeDevice final : OutputDevice
 {
-    struct Written
+    struct Slot
     {
-        int slot;
-        const std::int16_t* samples;
-        std::size_t count;
-        Clock::time_point start;
+        const std::int16_t* samples = nullptr;
+        std::size_t frames = 0;
+        bool prepared = false;
+        bool written = false;
         bool done = false;
+        Clock::time_point start {};
     };
 
     Clock::time_point now {};
@@ -37,94 +41,81 @@ struct FakeDevice final : OutputDevice
     bool stuckUntilReopened = false;
     std::map<Call, int> calls;
     std::map<int, Clock::time_point> firstHeard; // ring number -> when
-    int misuses = 0; // calls out of order: a fault of the caller, whatever the device did
-    bool open_ = false;
-    std::map<int, std::pair<const std::int16_t*, std::size_t>> prepared;
-    std::vector<Written> queue;
-    Clock::time_point playedUntil {};
+    int misuses = 0;
+    bool isOpen = false;
+    std::array<Slot, 3> blocks;
+    Clock::time_point queuedUntil {};
 
     bool fails(Call call)
     {
         const int n = ++calls[call];
         return call == failing && n >= failFrom && n < failFrom + failTimes;
     }
-    Clock::time_point end(const Written& block) const
-    {
-        return block.start + std::chrono::milliseconds(block.count / 2);
-    }
     // Plays what the clock has passed, up to until.
     void playTo(Clock::time_point until)
     {
-        if (stuckUntilReopened)
-            return;
-        for (Written& block : queue) {
-            for (std::size_t frame = 0; frame < block.count / 2; ++frame) {
-                const Clock::time_point at = block.start + std::chrono::milliseconds(frame);
+        for (Slot& slot : blocks) {
+            if (!slot.written || slot.done || stuckUntilReopened)
+                continue;
+            for (std::size_t frame = 0; frame < slot.frames; ++frame) {
+                const Clock::time_point at = slot.start + std::chrono::milliseconds(frame);
                 if (at >= until)
                     break;
-                if (const int ring = block.samples[frame * 2])
+                if (const int ring = slot.samples[frame * 2])
                     firstHeard.emplace(ring, at);
             }
-            block.done = block.done || end(block) <= until;
+            slot.done = slot.start + std::chrono::milliseconds(slot.frames) <= until;
         }
     }
 
     bool open(std::uint32_t) override
     {
-        misuses += open_;
-        if (fails(Call::Open))
-            return false;
-        open_ = true;
-        playedUntil = now;
-        return true;
+        misuses += isOpen;
+        isOpen = !fails(Call::Open);
+        queuedUntil = now;
+        return isOpen;
     }
     bool prepare(int slot, const std::int16_t* samples, std::size_t count) override
     {
-        misuses += !open_ || prepared.count(slot);
+        misuses += !isOpen || blocks.at(std::size_t(slot)).prepared;
         if (fails(Call::Prepare))
             return false;
-        prepared[slot] = { samples, count };
+        blocks.at(std::size_t(slot)) = { samples, count / 2, true, false, false, {} };
         return true;
     }
     bool write(int slot) override
     {
-        misuses += !prepared.count(slot);
+        Slot& block = blocks.at(std::size_t(slot));
+        misuses += !block.prepared || block.written;
         if (fails(Call::Write))
             return false;
-        const Clock::time_point start = std::max(now, queue.empty() ? now : end(queue.back()));
-        queue.push_back({ slot, prepared[slot].first, prepared[slot].second, start });
+        block.written = true;
+        block.start = std::max(now, queuedUntil);
+        queuedUntil = block.start + std::chrono::milliseconds(block.frames);
         return true;
     }
-    bool isDone(int slot) const override
-    {
-        for (const Written& block : queue) {
-            if (block.slot == slot)
-                return block.done;
-        }
-        return false;
-    }
+    bool isDone(int slot) const override { return blocks.at(std::size_t(slot)).done; }
     bool unprepare(int slot) override
     {
-        const auto written = std::find_if(
-            queue.begin(), queue.end(), [slot](const Written& block) { return block.slot == slot; });
-        misuses += !prepared.count(slot) || (written != queue.end() && !written->done);
-        prepared.erase(slot);
-        if (written != queue.end())
-            queue.erase(written);
+        Slot& block = blocks.at(std::size_t(slot));
+        misuses += !block.prepared || (block.written && !block.done);
+        block = {};
         return !fails(Call::Unprepare);
     }
     bool reset() override
     {
         playTo(now);
-        for (Written& block : queue)
-            block.done = true;
+        for (Slot& slot : blocks)
+            slot.done = slot.written;
+        queuedUntil = now;
         return !fails(Call::Reset);
     }
     void close() override
     {
-        misuses += !open_ || !prepared.empty();
-        open_ = false;
-        queue.clear();
+        misuses += !isOpen || std::any_of(blocks.begin(), blocks.end(), [](const Slot& slot) {
+            return slot.prepared;
+        });
+        isOpen = false;
         stuckUntilReopened = false;
     }
 };
@@ -225,7 +216,7 @@ void TestRingOutput::aRingLostToADeviceErrorIsPlayedAgainOnce()
     QVERIFY(!rig.wokenInThePast);
     QCOMPARE(rig.device.misuses, 0);
     QCOMPARE(rig.output.isOpen(), held);
-    QCOMPARE(rig.device.open_, held);
+    QCOMPARE(rig.device.isOpen, held);
 }
 
 void TestRingOutput::ringsKeepTheirPaceAndTheDeviceRestsWhenIdle_data()
