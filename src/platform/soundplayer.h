@@ -12,10 +12,11 @@ namespace zelvano {
 // be played is replaced by the built-in bell, so a bell is never silent while there is sound
 // output. Destroying the player waits for its work no more than a second.
 //
-// The output starts with start(), or with the first play() at the latest: the program starts it
-// once its window is up, since opening the sound output and decoding the bell would only hold up
+// The player starts with start(), or with the first play() at the latest: the program starts it
+// once its window is up, since starting the sound thread and decoding the bell would only hold up
 // the window. Both are done before the first request comes, so the first ring is as quick as any
-// other. One implementation per platform.
+// other. Where a sound output kept open costs the machine something (it keeps Windows from
+// sleeping), the output opens only while held or for a ring. One implementation per platform.
 class SoundPlayer final
 {
 public:
@@ -26,6 +27,9 @@ public:
 
     // Starts the sound output unless it runs; returns at once.
     void start();
+    // While held (the timer runs and a bell may come at any second) the output stays open and
+    // ready; otherwise the player may close it a while after the last ring.
+    void holdOutput(bool held);
     // fileName is resolved against the working directory at the moment of the call.
     void play(const std::string& fileName);
 

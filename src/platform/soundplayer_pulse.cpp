@@ -126,6 +126,13 @@ SoundPlayer::~SoundPlayer()
         m_impl->thread.detach();
 }
 
+// The sound server's stream is cheap to keep and is kept from start() to the end.
+void SoundPlayer::holdOutput(bool held)
+{
+    if (held)
+        start();
+}
+
 void SoundPlayer::play(const std::string& fileName)
 {
     start();

@@ -1,21 +1,21 @@
 #include "platform/soundplayer.h"
 
 #include <windows.h>
+#include <algorithm>
 #include <array>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <mmsystem.h>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "core/texts.h"
 #include "platform/soundfile.h"
+#include "platform/waveoutdevice_win32.h"
 #include "platform/widestring_win32.h"
 #include "sound/pcmconvert.h"
+#include "sound/ringoutput.h"
 #include "sound/ringsounds.h"
 
 namespace zelvano {
@@ -25,9 +25,11 @@ namespace {
     // Guards only the window's closing: nothing on the sound thread waits for long.
     constexpr DWORD shutdownTimeoutMs = 1000;
     constexpr std::uint32_t outputRate = 44100;
-    // Silence queued behind every sound, so that the stream never runs dry.
-    constexpr std::size_t silenceFrames = outputRate / 5;
-    constexpr std::size_t silenceBuffers = 2;
+    // Silence ahead of a ring that opens the output: a freshly opened stream stutters through its
+    // first moments on some systems (Wine's among them).
+    constexpr auto freshStreamLeadIn = std::chrono::milliseconds(500);
+    // Should waiting itself fail, the thread pauses rather than spin.
+    constexpr DWORD failedWaitPauseMs = 100;
 
     // What the caller and the sound thread share; the thread keeps it alive should the player give
     // up waiting for it.
@@ -47,165 +49,58 @@ namespace {
         Shared(const Shared&) = delete;
         Shared& operator=(const Shared&) = delete;
 
-        HANDLE wake; // a request or quit was posted
+        HANDLE wake; // a request, a change of hold or quit was posted
         HANDLE finished;
         std::mutex mutex;
         std::optional<std::string> request; // the latest asked for; an earlier one is cut off
+        bool held = false;
         bool quit = false;
     };
 
-    // A stream that stays open and playing from start-up to the end, silence between the rings.
-    // A stream that is opened, or started again after running dry, loses its first few hundred
-    // milliseconds on some systems, which would be the whole of a bell.
-    class WaveOutput final
+    // Milliseconds from now until deadline, rounded up, so that the wait ends after it.
+    DWORD millisecondsUntil(std::optional<RingOutput::Clock::time_point> deadline)
     {
-    public:
-        WaveOutput()
-            : m_done(CreateEventW(nullptr, FALSE, FALSE, nullptr))
-        { }
-        ~WaveOutput()
-        {
-            close();
-            if (m_done)
-                CloseHandle(m_done);
-        }
-        WaveOutput(const WaveOutput&) = delete;
-        WaveOutput& operator=(const WaveOutput&) = delete;
-
-        // Signalled whenever the device is done with a buffer.
-        HANDLE doneEvent() const { return m_done; }
-
-        // Opens the device and starts the silence unless it runs; false when there is no device.
-        bool open()
-        {
-            if (m_device)
-                return true;
-            WAVEFORMATEX format {};
-            format.wFormatTag = WAVE_FORMAT_PCM;
-            format.nChannels = 2;
-            format.nSamplesPerSec = outputRate;
-            format.wBitsPerSample = 16;
-            format.nBlockAlign = 4;
-            format.nAvgBytesPerSec = outputRate * 4;
-            HWAVEOUT device = nullptr;
-            if (waveOutOpen(&device, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(m_done), 0,
-                    CALLBACK_EVENT)
-                != MMSYSERR_NOERROR)
-                return false;
-            m_device = device;
-            for (Buffer& silence : m_silence)
-                queue(silence);
-            return true;
-        }
-
-        // Cuts off what plays and starts samples, silence behind them.
-        void play(std::vector<std::int16_t> samples)
-        {
-            if (!open())
-                return;
-            waveOutReset(m_device);
-            release(m_sound);
-            for (Buffer& silence : m_silence)
-                release(silence);
-            m_sound.samples = std::move(samples);
-            queue(m_sound);
-            for (Buffer& silence : m_silence)
-                queue(silence);
-        }
-
-        // For each buffer the device is done with: silence goes round again.
-        void refill()
-        {
-            if (!m_device)
-                return;
-            if (m_sound.queued && (m_sound.header.dwFlags & WHDR_DONE))
-                release(m_sound);
-            for (Buffer& silence : m_silence) {
-                if (silence.queued && (silence.header.dwFlags & WHDR_DONE)) {
-                    release(silence);
-                    queue(silence);
-                }
-            }
-        }
-
-    private:
-        struct Buffer
-        {
-            std::vector<std::int16_t> samples;
-            WAVEHDR header {};
-            bool queued = false;
-        };
-
-        void queue(Buffer& buffer)
-        {
-            buffer.header = {};
-            buffer.header.lpData = reinterpret_cast<LPSTR>(buffer.samples.data());
-            buffer.header.dwBufferLength
-                = static_cast<DWORD>(buffer.samples.size() * sizeof(std::int16_t));
-            if (waveOutPrepareHeader(m_device, &buffer.header, sizeof buffer.header)
-                != MMSYSERR_NOERROR)
-                return;
-            buffer.queued = true;
-            // A device that went away is opened afresh at the next ring.
-            if (waveOutWrite(m_device, &buffer.header, sizeof buffer.header) != MMSYSERR_NOERROR)
-                close();
-        }
-
-        void release(Buffer& buffer)
-        {
-            if (buffer.queued)
-                waveOutUnprepareHeader(m_device, &buffer.header, sizeof buffer.header);
-            buffer.queued = false;
-        }
-
-        void close()
-        {
-            if (!m_device)
-                return;
-            waveOutReset(m_device);
-            release(m_sound);
-            for (Buffer& silence : m_silence)
-                release(silence);
-            waveOutClose(m_device);
-            m_device = nullptr;
-        }
-
-        HANDLE m_done;
-        HWAVEOUT m_device = nullptr;
-        Buffer m_sound;
-        std::array<Buffer, silenceBuffers> m_silence { Buffer { std::vector<std::int16_t>(
-                                                           silenceFrames * 2) },
-            Buffer { std::vector<std::int16_t>(silenceFrames * 2) } };
-    };
+        if (!deadline)
+            return INFINITE;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            *deadline - RingOutput::Clock::now());
+        return static_cast<DWORD>(std::clamp<std::int64_t>(wait.count(), 1, INFINITE - 1));
+    }
 
     void runSoundThread(const std::shared_ptr<Shared>& shared)
     {
         {
-            WaveOutput output;
+            WaveOutDevice device;
+            RingOutput output(device, outputRate, freshStreamLeadIn);
             RingSounds sounds(builtInBellWav(), openSoundFile);
-            output.open();
-            const std::array<HANDLE, 2> events { shared->wake, output.doneEvent() };
+            bool held = false;
             for (;;) {
-                const DWORD woken = WaitForMultipleObjects(
-                    static_cast<DWORD>(events.size()), events.data(), FALSE, INFINITE);
-                if (woken == WAIT_OBJECT_0 + 1) {
-                    output.refill();
-                    continue;
-                }
+                const std::array<HANDLE, 2> events { shared->wake, device.doneEvent() };
+                const DWORD woken = WaitForMultipleObjects(device.doneEvent() ? 2 : 1,
+                    events.data(), FALSE, millisecondsUntil(output.nextDeadline()));
+                if (woken == WAIT_FAILED)
+                    Sleep(failedWaitPauseMs);
                 std::optional<std::string> path;
+                bool holdAsked = false;
                 {
                     const std::lock_guard lock(shared->mutex);
                     if (shared->quit)
                         break;
                     path = std::exchange(shared->request, std::nullopt);
+                    holdAsked = shared->held;
                 }
-                if (!path)
-                    continue;
-                std::shared_ptr<const PcmSound> sound = sounds.file(*path);
-                if (!sound)
-                    sound = sounds.bell();
-                if (sound)
-                    output.play(toStereo16(*sound, outputRate));
+                if (holdAsked != held) {
+                    held = holdAsked;
+                    output.hold(held, RingOutput::Clock::now());
+                }
+                if (path) {
+                    std::shared_ptr<const PcmSound> sound = sounds.file(*path);
+                    if (!sound)
+                        sound = sounds.bell();
+                    if (sound)
+                        output.play(toStereo16(*sound, outputRate), RingOutput::Clock::now());
+                }
+                output.update(RingOutput::Clock::now());
             }
         }
         SetEvent(shared->finished);
@@ -251,6 +146,18 @@ SoundPlayer::~SoundPlayer()
         m_impl->thread.join();
     else
         m_impl->thread.detach();
+}
+
+void SoundPlayer::holdOutput(bool held)
+{
+    start();
+    if (!m_impl->thread.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_impl->shared->mutex);
+        m_impl->shared->held = held;
+    }
+    SetEvent(m_impl->shared->wake);
 }
 
 void SoundPlayer::play(const std::string& fileName)

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "platform/soundplayer.h"
+#include "platform/systemlibrary_win32.h"
 #include "win32/timerdialog.h"
 #include "win32/win32platformservices.h"
 
@@ -10,6 +11,8 @@
 // failure, never as a system box asking the user to insert a disk.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    // First, before anything can load a library: none from the program's or the working folder.
+    zelvano::restrictLibrarySearch();
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     // The save dialog shows the shell's folders, which want a single-threaded apartment.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -18,10 +21,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     {
         zelvano::SoundPlayer player;
-        // Opened ahead, so that the first bell is as quick as any other.
+        // The bell decoded ahead, so that the first ring is as quick as any other.
         player.start();
         zelvano::Win32PlatformServices platform(player);
-        zelvano::TimerDialog dialog(platform, instance);
+        zelvano::TimerDialog dialog(platform, player, instance);
         dialog.run();
     }
     if (SUCCEEDED(com))

@@ -11,6 +11,7 @@
 #include "core/texts.h"
 #include "files/report.h"
 #include "files/settingsfile.h"
+#include "platform/soundplayer.h"
 #include "platform/widestring_win32.h"
 #include "win32/aboutbox.h"
 #include "win32/dialogtemplate.h"
@@ -56,8 +57,9 @@ namespace {
 
 } // namespace
 
-TimerDialog::TimerDialog(PlatformServices& platform, HINSTANCE instance)
+TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTANCE instance)
     : m_context { m_state, m_settings, *this, platform }
+    , m_player(player)
     , m_instance(instance)
     , m_largeIcon(loadIcon(instance, SM_CXICON, SM_CYICON))
     , m_smallIcon(loadIcon(instance, SM_CXSMICON, SM_CYSMICON))
@@ -360,9 +362,17 @@ void TimerDialog::setSettingsToggleText(const std::string& text)
     SetWindowTextW(control(ControlId::SettingsToggle), widen(text).c_str());
 }
 
-void TimerDialog::armTick() { m_tick->arm(); }
+void TimerDialog::armTick()
+{
+    m_tick->arm();
+    m_player.holdOutput(true);
+}
 
-void TimerDialog::killTick() { m_tick->kill(); }
+void TimerDialog::killTick()
+{
+    m_tick->kill();
+    m_player.holdOutput(false);
+}
 
 // The system's chooser, resizable, in Documents the first time and then in the last report's
 // folder. The working directory stays where it is, and an existing file is replaced without a
