@@ -54,6 +54,16 @@ inline constexpr const char* bell3Label = "3回目のベル";
 inline constexpr const char* minutesLabel = "分後に";
 inline constexpr const char* timesLabel = "回";
 
+// What a screen reader says for the controls whose own text does not tell what they hold.
+inline constexpr const char* displayAccessibleName = "経過時間";
+inline constexpr const char* lapListAccessibleName = "スライド一覧";
+inline constexpr const char* bell1MinutesAccessibleName = "1回目のベル 分";
+inline constexpr const char* bell2MinutesAccessibleName = "2回目のベル 分";
+inline constexpr const char* bell3MinutesAccessibleName = "3回目のベル 分";
+inline constexpr const char* bell1CountAccessibleName = "1回目のベル 回数";
+inline constexpr const char* bell2CountAccessibleName = "2回目のベル 回数";
+inline constexpr const char* bell3CountAccessibleName = "3回目のベル 回数";
+
 // Window menu and About box.
 inline constexpr const char* stayOnTopMenuItem = "常に手前に表示(&W)";
 inline constexpr const char* bellColoursMenuItem = "ベルの色で表示(&L)";

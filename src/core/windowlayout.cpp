@@ -52,4 +52,15 @@ namespace {
 const DialogTemplate mainWindowTemplate { t::windowCaption, 279, 179, mainWindowControls };
 const DialogTemplate aboutBoxTemplate { t::aboutCaption, 195, 55, aboutBoxControls };
 
+const std::array<ScreenReaderName, 8> screenReaderNames { {
+    { Id::TimeDisplay, t::displayAccessibleName },
+    { Id::SlideList, t::lapListAccessibleName },
+    { Id::Bell1Minutes, t::bell1MinutesAccessibleName },
+    { Id::Bell2Minutes, t::bell2MinutesAccessibleName },
+    { Id::Bell3Minutes, t::bell3MinutesAccessibleName },
+    { Id::Bell1Count, t::bell1CountAccessibleName },
+    { Id::Bell2Count, t::bell2CountAccessibleName },
+    { Id::Bell3Count, t::bell3CountAccessibleName },
+} };
+
 } // namespace zelvano

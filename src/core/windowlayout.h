@@ -77,6 +77,18 @@ inline constexpr int displayCellHeightPx = 50;
 extern const DialogTemplate mainWindowTemplate;
 extern const DialogTemplate aboutBoxTemplate;
 
+// The name a screen reader gives a main-window control whose own text does not tell what it holds
+// (UTF-8). Set outright rather than left to the reader's guess from the nearest label, which
+// follows template order and would give a count field or bells 2 and 3 the wrong label.
+struct ScreenReaderName
+{
+    ControlId id;
+    const char* name;
+};
+
+// The display, the lap list and the six bell fields.
+extern const std::array<ScreenReaderName, 8> screenReaderNames;
+
 // The six bell fields in the order of BellSettings::values.
 inline constexpr std::array<ControlId, 6> bellFieldIds { ControlId::Bell1Minutes,
     ControlId::Bell2Minutes, ControlId::Bell3Minutes, ControlId::Bell1Count, ControlId::Bell2Count,

@@ -12,14 +12,4 @@ inline constexpr const char* noDisplayMessage
 // to themselves.
 inline constexpr const char* closeMenuItem = "閉じる(&C)";
 
-// What a screen reader says for the controls whose own text does not tell what they hold.
-inline constexpr const char* displayAccessibleName = "経過時間";
-inline constexpr const char* lapListAccessibleName = "スライド一覧";
-inline constexpr const char* bell1MinutesAccessibleName = "1回目のベル 分";
-inline constexpr const char* bell2MinutesAccessibleName = "2回目のベル 分";
-inline constexpr const char* bell3MinutesAccessibleName = "3回目のベル 分";
-inline constexpr const char* bell1CountAccessibleName = "1回目のベル 回数";
-inline constexpr const char* bell2CountAccessibleName = "2回目のベル 回数";
-inline constexpr const char* bell3CountAccessibleName = "3回目のベル 回数";
-
 } // namespace zelvano::qttexts

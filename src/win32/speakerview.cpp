@@ -5,6 +5,7 @@
 
 #include "core/texts.h"
 #include "platform/widestring_win32.h"
+#include "win32/screendpi.h"
 
 namespace zelvano {
 
@@ -47,7 +48,7 @@ namespace {
     // first; on a screen too small for all of them, over the main window's right edge.
     RECT besideMainWindow(HWND mainWindow, DWORD style)
     {
-        const int dpi = static_cast<int>(GetDpiForWindow(mainWindow));
+        const int dpi = static_cast<int>(windowDpi(mainWindow));
         RECT frame { 0, 0, MulDiv(besideSize.cx, dpi, 96), MulDiv(besideSize.cy, dpi, 96) };
         AdjustWindowRectEx(&frame, style, FALSE, 0);
         const LONG width = frame.right - frame.left;

@@ -15,6 +15,7 @@
 #include "platform/widestring_win32.h"
 #include "win32/aboutbox.h"
 #include "win32/dialogtemplate.h"
+#include "win32/screendpi.h"
 
 namespace zelvano {
 
@@ -26,8 +27,6 @@ namespace {
     constexpr UINT stayOnTopCommand = 0x0020;
     constexpr UINT bellColoursCommand = 0x0030;
     constexpr UINT speakerViewCommand = 0x0040;
-    // Posted to itself once Windows has rescaled the dialog for another screen's DPI.
-    constexpr UINT rescaleDisplayMessage = WM_APP + 1;
     // A chosen report path may be long; the chooser needs room for it.
     constexpr DWORD pathRoom = 32768;
 
@@ -49,10 +48,12 @@ namespace {
         return path;
     }
 
-    HICON loadIcon(HINSTANCE instance, int widthMetric, int heightMetric)
+    // The application icon at the size the system uses for it at this DPI, from the image of the
+    // icon file nearest that size.
+    HICON loadIcon(HINSTANCE instance, UINT dpi, int widthMetric, int heightMetric)
     {
         return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(iconResourceId), IMAGE_ICON,
-            GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
+            systemMetricForDpi(widthMetric, dpi), systemMetricForDpi(heightMetric, dpi), 0));
     }
 
 } // namespace
@@ -61,8 +62,6 @@ TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTA
     : m_context { m_state, m_settings, *this, platform }
     , m_player(player)
     , m_instance(instance)
-    , m_largeIcon(loadIcon(instance, SM_CXICON, SM_CYICON))
-    , m_smallIcon(loadIcon(instance, SM_CXSMICON, SM_CYSMICON))
     , m_speakerView(instance, m_annotations)
 { }
 
@@ -149,15 +148,18 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_largeIcon);
     case WM_DPICHANGED:
-        PostMessageW(m_window, rescaleDisplayMessage, 0, 0);
-        return FALSE; // the dialog manager rescales the controls and their font
-    case rescaleDisplayMessage:
-        applyDisplayFont();
-        return TRUE;
+        // The display's font and the icons for the new DPI are in place before the dialog manager
+        // lays the window out again, which leaves the display's font alone: it never shows the
+        // dialog font rescaled, not even for a moment.
+        applyDisplayFont(HIWORD(wParam));
+        setIcons(HIWORD(wParam));
+        return FALSE; // the dialog manager rescales the window, the other controls and their font
     case WM_DESTROY:
         if (m_tick)
             m_tick->kill();
-        m_annotations.clear(control(ControlId::TimeDisplay));
+        // The display is among the named controls, and its description goes with its name.
+        for (const auto& entry : screenReaderNames)
+            m_annotations.clear(control(entry.id));
         return FALSE;
     default:
         return FALSE;
@@ -173,16 +175,19 @@ void TimerDialog::initialise()
         AppendMenuW(menu, MF_STRING, speakerViewCommand, widen(texts::speakerViewMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
-    SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_largeIcon));
-    SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
+    const UINT dpi = windowDpi(m_window);
+    setIcons(dpi);
     m_tick.emplace(m_window);
+    for (const auto& [id, name] : screenReaderNames)
+        m_annotations.setName(control(id), name);
     // The bell fields take text of any length: a cut would change what the text reads as.
     for (int field = 1; field <= static_cast<int>(bellFieldIds.size()); ++field)
         SendMessageW(bellField(field), EM_SETLIMITTEXT, 0, 0);
     m_state = TimerState {};
     loadSettings(m_context.platform, m_settings);
     showSettings(m_context);
-    applyDisplayFont();
+    keepOwnFontOnDpiChange(control(ControlId::TimeDisplay));
+    applyDisplayFont(dpi);
     setDisplayText(formatElapsed(0), 0);
 }
 
@@ -259,22 +264,41 @@ bool TimerDialog::paintIconWhenMinimised()
     SendMessageW(m_window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(context), 0);
     RECT client {};
     GetClientRect(m_window, &client);
-    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    const UINT dpi = windowDpi(m_window);
+    const int x = (client.right - client.left - systemMetricForDpi(SM_CXICON, dpi) + 1) / 2;
+    const int y = (client.bottom - client.top - systemMetricForDpi(SM_CYICON, dpi) + 1) / 2;
     DrawIcon(context, x, y, m_largeIcon);
     EndPaint(m_window, &paint);
     return true;
 }
 
-// A 50 px cell at 96 DPI, in proportion on any other screen; the system's default face for
-// Japanese, at normal weight.
-void TimerDialog::applyDisplayFont()
+// The title bar's and the task bar's icons, at their sizes for the DPI; the ones they replace go.
+void TimerDialog::setIcons(UINT dpi)
 {
-    const int height = MulDiv(displayCellHeightPx, static_cast<int>(GetDpiForWindow(m_window)), 96);
+    const HICON largeIcon = loadIcon(m_instance, dpi, SM_CXICON, SM_CYICON);
+    const HICON smallIcon = loadIcon(m_instance, dpi, SM_CXSMICON, SM_CYSMICON);
+    SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    for (const HICON icon : { m_largeIcon, m_smallIcon }) {
+        if (icon)
+            DestroyIcon(icon);
+    }
+    m_largeIcon = largeIcon;
+    m_smallIcon = smallIcon;
+}
+
+// A 50 px cell at 96 DPI, in proportion on any other screen; the system's default face for
+// Japanese, at normal weight. The display is painted again once the window is idle, by which time
+// a DPI change has laid it out at its new size.
+void TimerDialog::applyDisplayFont(UINT dpi)
+{
+    const int height = MulDiv(displayCellHeightPx, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
     const HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
         SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
         DEFAULT_PITCH | FF_DONTCARE, nullptr);
-    SendMessageW(control(ControlId::TimeDisplay), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    const HWND display = control(ControlId::TimeDisplay);
+    SendMessageW(display, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    InvalidateRect(display, nullptr, TRUE);
     if (m_displayFont)
         DeleteObject(m_displayFont);
     m_displayFont = font;

@@ -60,7 +60,8 @@ private:
     void toggleSpeakerView();
     void checkMenuItem(UINT command, bool checked);
     bool paintIconWhenMinimised();
-    void applyDisplayFont();
+    void setIcons(UINT dpi);
+    void applyDisplayFont(UINT dpi);
     HWND control(ControlId id) const;
     HWND bellField(int field) const;
 
@@ -70,8 +71,8 @@ private:
     SoundPlayer& m_player;
     HINSTANCE m_instance;
     HWND m_window = nullptr;
-    HICON m_largeIcon;
-    HICON m_smallIcon;
+    HICON m_largeIcon = nullptr;
+    HICON m_smallIcon = nullptr;
     HFONT m_displayFont = nullptr;
     std::optional<Tick> m_tick;
     std::wstring m_saveFolder; // where the next save chooser opens

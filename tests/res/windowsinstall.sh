@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Windows installer silently into a private Wine prefix under a private Xvfb: once,
-# uninstalled unstarted; then twice over, the program started from its shortcut (an install
-# meanwhile is refused), and uninstalled, leaving the user's files. Nothing outside a temporary
-# folder is touched, also when a step fails.  Usage: windowsinstall.sh INSTALLER.exe VERSION
+# uninstalled unstarted; then twice over, the program started from its shortcut after the user's
+# folder has gone, which makes it again (an install meanwhile is refused), and uninstalled, leaving
+# the user's files. Nothing outside a temporary folder is touched, also when a step fails.
+# Usage: windowsinstall.sh INSTALLER.exe VERSION
 set -euo pipefail
 installer=$1 version=$2
 [ -f "$installer" ] || { echo "SKIP: no installer at $installer; make windows-package makes it"; exit 77; }
@@ -49,7 +50,8 @@ install() { # install EXIT-CODE
     local status=0
     timeout 120 wine "$installer" /S >>"$log" 2>&1 || status=$?
     [ "$status" -eq "$1" ] || fail "the installer ended with $status, not $1"
-    [ -f "$install_dir/zelvano.exe" ] && [ -f "$install_dir/uninstall.exe" ] && [ -f "$shortcut" ] \
+    [ -f "$install_dir/zelvano.exe" ] && [ -f "$install_dir/zelvano-launch.exe" ] \
+        && [ -f "$install_dir/uninstall.exe" ] && [ -f "$shortcut" ] \
         && [ -d "$user_folder" ] || fail "not all installed"
     local entry value
     entry=$(registry_entry) || fail "no $key"
@@ -77,6 +79,7 @@ uninstall
 [ ! -e "$user_folder" ] || fail "the uninstaller left the empty $user_folder"
 install 0
 install 0
+rmdir "$user_folder"
 # Wine's start returns once the program is launched: its process list tells when it has ended.
 timeout 60 wine start /unix "$shortcut" >>"$log" 2>&1 || fail "the shortcut did not start"
 window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Zelvano$' | head -n 1) || true

@@ -18,3 +18,13 @@ imports=$(x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p')
 echo "imports:" $imports
 unexpected=$(tr '[:upper:]' '[:lower:]' <<<"$imports" | grep -Ev "$allowed" || true)
 [ -z "$unexpected" ] || { echo "FAIL: imports that Windows may take from the program's folder:" $unexpected; exit 1; }
+
+# The program starts on Windows 7 SP1: functions that came later are looked up at run time, so
+# none of them may stand in the import table, where a missing one stops the program from loading.
+too_new='GetDpiForWindow|GetDpiForSystem|GetSystemMetricsForDpi|AdjustWindowRectExForDpi'
+too_new+='|SetDialogControlDpiChangeBehavior|SetThreadDpiAwarenessContext|SetDefaultDllDirectories'
+too_new+='|AddDllDirectory|LoadIconWithScaleDown|GetDpiForMonitor'
+functions=$(x86_64-w64-mingw32-objdump -p "$1" | awk '$1 ~ /^[0-9a-f]+$/ && NF == 3 { print $3 }')
+late=$(grep -Ex "$too_new" <<<"$functions" || true)
+[ -z "$late" ] || { echo "FAIL: functions younger than Windows 7 SP1 imported:" $late; exit 1; }
+echo "no function younger than Windows 7 SP1 imported"
