@@ -93,8 +93,8 @@ namespace {
         {
             const auto& descriptions = texts::bellPhaseDescriptions;
             const int last = static_cast<int>(descriptions.size()) - 1;
-            return QString::fromUtf8(
-                descriptions[static_cast<std::size_t>(std::clamp(display()->bellPhase(), 0, last))]);
+            return QString::fromUtf8(descriptions[static_cast<std::size_t>(
+                std::clamp(display()->bellPhase(), 0, last))]);
         }
 
         TimeDisplay* display() const { return static_cast<TimeDisplay*>(widget()); }

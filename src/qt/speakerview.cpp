@@ -72,7 +72,10 @@ SpeakerView::SpeakerView(QWidget* mainWindow)
 
 QString SpeakerView::text() const { return m_display->text(); }
 
-void SpeakerView::setText(const QString& text, int bellPhase) { m_display->setText(text, bellPhase); }
+void SpeakerView::setText(const QString& text, int bellPhase)
+{
+    m_display->setText(text, bellPhase);
+}
 
 void SpeakerView::setColourByPhase(bool on)
 {

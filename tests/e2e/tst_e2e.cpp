@@ -73,11 +73,12 @@ std::optional<std::pair<QString, QString>> readTimeField(const QString& windowTi
     reader.start(QStringLiteral("/usr/bin/python3"),
         { QStringLiteral(ZELVANO_ACCESSIBLE_WINDOW), QStringLiteral("read"), windowTitle });
     if (!reader.waitForFinished(40000) || reader.exitCode() != 0) {
-        qWarning("the accessibility bus was not read: %s",
-            reader.readAllStandardOutput().constData());
+        qWarning(
+            "the accessibility bus was not read: %s", reader.readAllStandardOutput().constData());
         return std::nullopt;
     }
-    const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const QStringList lines
+        = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'));
     if (lines.size() < 2)
         return std::nullopt;
     return std::pair { lines[0], lines[1] };

@@ -85,7 +85,10 @@ private:
 // further paint event.
 QImage shownBy(const QWidget& window)
 {
-    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    return window.screen()
+        ->grabWindow(window.winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 int pixelsOf(const QImage& image, const QColor& colour)
@@ -664,9 +667,10 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
         = QAccessible::queryAccessibleInterface(m_dialog->speakerView()->findChild<TimeDisplay*>());
     QVERIFY(view && view->textInterface());
     QCOMPARE(view->text(QAccessible::Name), QString::fromUtf8(texts::speakerViewCaption));
-    QCOMPARE(m_dialog->speakerView()->accessibleName(), QString::fromUtf8(texts::speakerViewCaption));
-    for (const auto& [shown, phase] : { std::pair { "000:00", 0 }, std::pair { "001:59", 1 },
-             std::pair { "004:00", 3 } }) {
+    QCOMPARE(
+        m_dialog->speakerView()->accessibleName(), QString::fromUtf8(texts::speakerViewCaption));
+    for (const auto& [shown, phase] :
+        { std::pair { "000:00", 0 }, std::pair { "001:59", 1 }, std::pair { "004:00", 3 } }) {
         m_dialog->setDisplayText(shown, phase);
         for (QAccessibleInterface* field : { display, view }) {
             QCOMPARE(field->textInterface()->text(0, field->textInterface()->characterCount()),
