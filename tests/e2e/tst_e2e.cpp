@@ -67,14 +67,14 @@ int pixelsOf(const QImage& screenshot, const QRect& region, const Rgb& colour)
 
 // The text and the description of the time field of the program's window with the given title,
 // as a screen reader reads them over the accessibility bus of the session the test runs in.
-std::optional<std::pair<QString, QString>> readTimeField(const QString& windowTitle)
+std::optional<std::pair<QString, QString>> readTimeFieldOnce(const QString& windowTitle)
 {
     QProcess reader;
     reader.start(QStringLiteral("/usr/bin/python3"),
         { QStringLiteral(ZELVANO_ACCESSIBLE_WINDOW), QStringLiteral("read"), windowTitle });
     if (!reader.waitForFinished(40000) || reader.exitCode() != 0) {
-        qWarning(
-            "the accessibility bus was not read: %s", reader.readAllStandardOutput().constData());
+        qWarning("the accessibility bus was not read: %s %s",
+            reader.readAllStandardOutput().constData(), reader.readAllStandardError().constData());
         return std::nullopt;
     }
     const QStringList lines
@@ -82,6 +82,15 @@ std::optional<std::pair<QString, QString>> readTimeField(const QString& windowTi
     if (lines.size() < 2)
         return std::nullopt;
     return std::pair { lines[0], lines[1] };
+}
+
+// A reader may give up on a bus that is slow to answer on a busy machine; a second one asks again.
+std::optional<std::pair<QString, QString>> readTimeField(const QString& windowTitle)
+{
+    std::optional<std::pair<QString, QString>> read;
+    for (int attempt = 0; attempt < 3 && !read; ++attempt)
+        read = readTimeFieldOnce(windowTitle);
+    return read;
 }
 
 // Holds an exclusive flock on path in another process until that process is ended.
