@@ -26,9 +26,7 @@ namespace {
     // a guess within a size or two.
     QFont fittingFont(const QSize& area)
     {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setStyleHint(QFont::SansSerif);
-        font.setWeight(QFont::Normal);
+        QFont font = TimeDisplay::typeface();
         const auto fits = [&font, &area](int pixelSize) {
             font.setPixelSize(pixelSize);
             const QFontMetricsF metrics(font);

@@ -49,9 +49,7 @@ namespace {
     // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
     QFont displayFont()
     {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setStyleHint(QFont::SansSerif);
-        font.setWeight(QFont::Normal);
+        QFont font = TimeDisplay::typeface();
         const auto cellAt = [&font](int pixelSize) {
             font.setPixelSize(pixelSize);
             return QFontMetrics(font).height();
