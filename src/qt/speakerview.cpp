@@ -67,6 +67,9 @@ SpeakerView::SpeakerView(QWidget* mainWindow)
     setAccessibleName(caption);
     m_display->setAccessibleName(caption);
     setColourByPhase(false);
+    // Once Qt has moved the windows off a screen that went away.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &SpeakerView::closeWithoutProjector,
+        Qt::QueuedConnection);
 }
 
 QString SpeakerView::text() const { return m_display->text(); }
@@ -119,6 +122,14 @@ void SpeakerView::showBesideMainWindow()
     resize(size);
     restoreFramePosition(*this, topLeft);
     show();
+}
+
+// When the projector is unplugged, the view that filled it would fill the main window's screen
+// and hide the main window: it closes instead, and can be opened again beside the main window.
+void SpeakerView::closeWithoutProjector()
+{
+    if (isVisible() && isFullScreen() && screen() == parentWidget()->screen())
+        close();
 }
 
 void SpeakerView::keyPressEvent(QKeyEvent* event)
