@@ -566,13 +566,20 @@ void TestEndToEnd::speakerViewFillsTheOtherScreenInTheBellsColours()
         "no speaker's view opened");
     const QString view = m_x->windowsTitled(speakerViewTitle).constFirst();
     const QRect projector(QPoint(XServer::screenSize.width(), 0), XServer::screenSize);
-    QVERIFY2(eventually([&] { return m_x->geometry(view) == projector; }),
-        qPrintable(QStringLiteral("the view lies at %1,%2 %3x%4")
-                       .arg(m_x->geometry(view).value_or(QRect()).x())
-                       .arg(m_x->geometry(view).value_or(QRect()).y())
-                       .arg(m_x->geometry(view).value_or(QRect()).width())
-                       .arg(m_x->geometry(view).value_or(QRect()).height())));
-    QCOMPARE(m_x->xdotool({ QStringLiteral("getwindowfocus") }), program->window());
+    if (!eventually([&] { return m_x->geometry(view) == projector; })) {
+        const QRect lies = m_x->geometry(view).value_or(QRect());
+        QFAIL(qPrintable(QStringLiteral("the view lies at %1,%2 %3x%4")
+                             .arg(lies.x())
+                             .arg(lies.y())
+                             .arg(lies.width())
+                             .arg(lies.height())));
+    }
+    const std::optional<QString> focus = m_x->xdotool({ QStringLiteral("getwindowfocus") });
+    QVERIFY2(focus == program->window(),
+        qPrintable(QStringLiteral("the keyboard went to %1")
+                       .arg(m_x->xdotool({ QStringLiteral("getwindowname"),
+                                             focus.value_or(QStringLiteral("?")) })
+                                .value_or(QStringLiteral("a window without a name")))));
 
     const std::optional<QRect> display = program->controlRect(ControlId::TimeDisplay);
     QVERIFY(display);
