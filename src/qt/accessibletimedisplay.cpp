@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 
+#include "core/texts.h"
 #include "qt/timedisplay.h"
 
 namespace zelvano {
@@ -24,9 +25,15 @@ namespace {
             return state;
         }
 
+        // The time as its value; how far the talk has gone by the bells as its description,
+        // whether or not the digits show it in colour.
         QString text(QAccessible::Text kind) const override
         {
-            return kind == QAccessible::Value ? display()->text() : QAccessibleWidget::text(kind);
+            if (kind == QAccessible::Value)
+                return display()->text();
+            if (kind == QAccessible::Description)
+                return phaseDescription();
+            return QAccessibleWidget::text(kind);
         }
 
         int childCount() const override { return 0; }
@@ -80,6 +87,12 @@ namespace {
         }
 
     private:
+        QString phaseDescription() const
+        {
+            return QString::fromUtf8(
+                texts::bellPhaseDescriptions.at(static_cast<std::size_t>(display()->bellPhase())));
+        }
+
         TimeDisplay* display() const { return static_cast<TimeDisplay*>(widget()); }
     };
 

@@ -28,11 +28,12 @@ XServer::XServer(Desktop desktop, Screens screens)
     // -displayfd makes Xvfb pick a free display and print its number once it accepts clients;
     // -noreset keeps it from resetting whenever its last client (often xdotool) leaves: a
     // program connecting during such a reset is turned away.
+    const int screenCount = screens == Screens::TwoSideBySide ? 2 : 1;
     m_server->start(QStringLiteral("Xvfb"),
         { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
             QStringLiteral("0"),
             QStringLiteral("%1x%2x24")
-                .arg(screenSize.width() * (screens == Screens::One ? 1 : 2))
+                .arg(screenSize.width() * screenCount)
                 .arg(screenSize.height()),
             QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
     if (!m_server->waitForStarted(5000)) {
@@ -50,7 +51,7 @@ XServer::XServer(Desktop desktop, Screens screens)
     }
     m_display = QLatin1Char(':') + number;
     if (screens == Screens::TwoSideBySide && !splitIntoTwoScreens()) {
-        m_error = QStringLiteral("the screen could not be split in two");
+        m_error = QStringLiteral("the screen could not be split into two monitors");
         return;
     }
     if (desktop == Desktop::WithWindowManager && !startWindowManager())
@@ -88,17 +89,21 @@ bool XServer::startWindowManager()
     return false;
 }
 
-// Xvfb places every screen of its own at the origin, so the two are monitors of one wide screen.
+// Xvfb's own screens do not make a desktop of two monitors: with Xinerama it reports every screen
+// at the origin. One wide screen split into two RandR monitors does, and programs see two screens.
 bool XServer::splitIntoTwoScreens()
 {
-    const QString size
-        = QStringLiteral("%1/339x%2/271").arg(screenSize.width()).arg(screenSize.height());
-    return run(QStringLiteral("xrandr"),
-               { QStringLiteral("--setmonitor"), QStringLiteral("left"),
-                   size + QStringLiteral("+0+0"), QStringLiteral("screen") })
-        && run(QStringLiteral("xrandr"),
-            { QStringLiteral("--setmonitor"), QStringLiteral("right"),
-                size + QStringLiteral("+%1+0").arg(screenSize.width()), QStringLiteral("none") });
+    const auto monitor = [this](const char* name, int left, const char* output) {
+        const QString size = QStringLiteral("%1/339x%2/271+%3+0")
+                                 .arg(screenSize.width())
+                                 .arg(screenSize.height())
+                                 .arg(left);
+        return run(QStringLiteral("xrandr"),
+            { QStringLiteral("--setmonitor"), QString::fromLatin1(name), size,
+                QString::fromLatin1(output) })
+            .has_value();
+    };
+    return monitor("left", 0, "screen") && monitor("right", screenSize.width(), "none");
 }
 
 void XServer::addTo(QProcessEnvironment& environment) const

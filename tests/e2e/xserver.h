@@ -14,7 +14,8 @@ namespace zelvano {
 
 // A private X server (Xvfb on a display it picks itself), with a window manager when asked, and
 // the real input a user would give it, through xdotool. Windows are found by their exact title
-// among the visible ones.
+// among the visible ones. With two screens, each of screenSize, they lie side by side, the first
+// on the left, as a laptop and a projector beside it.
 class XServer final
 {
 public:
