@@ -52,19 +52,6 @@ bool lockedElsewhere(const QString& path)
     return errno == EWOULDBLOCK;
 }
 
-// How many pixels of the region of a screenshot have exactly the colour.
-int pixelsOf(const QImage& screenshot, const QRect& region, const Rgb& colour)
-{
-    const QImage part = screenshot.copy(region).convertToFormat(QImage::Format_RGB32);
-    const QRgb wanted = qRgb(colour.red, colour.green, colour.blue);
-    int count = 0;
-    for (int y = 0; y < part.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(part.constScanLine(y));
-        count += static_cast<int>(std::count(line, line + part.width(), wanted));
-    }
-    return count;
-}
-
 // The text and the description of the time field of the program's window with the given title,
 // as a screen reader reads them over the accessibility bus of the session the test runs in.
 std::optional<std::pair<QString, QString>> readTimeFieldOnce(const QString& windowTitle)

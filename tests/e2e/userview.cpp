@@ -1,5 +1,7 @@
 #include "e2e/userview.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
@@ -89,6 +91,18 @@ std::optional<std::vector<Lap>> readReport(const QString& path, const QDateTime*
             match.captured(4).toInt() * 60 + match.captured(5).toInt() });
     }
     return laps;
+}
+
+int pixelsOf(const QImage& screenshot, const QRect& region, const Rgb& colour)
+{
+    const QImage part = screenshot.copy(region).convertToFormat(QImage::Format_RGB32);
+    const QRgb wanted = qRgb(colour.red, colour.green, colour.blue);
+    int count = 0;
+    for (int y = 0; y < part.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(part.constScanLine(y));
+        count += static_cast<int>(std::count(line, line + part.width(), wanted));
+    }
+    return count;
 }
 
 } // namespace zelvano

@@ -7,8 +7,12 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QDeadlineTimer>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QThread>
+
+#include "core/phasecolours.h"
 
 namespace zelvano {
 
@@ -32,6 +36,9 @@ bool writeFile(const QString& path, const QByteArray& bytes);
 
 // Strict code page 932 to UTF-8; nothing when a byte sequence is not valid there.
 std::optional<QString> decodeCp932(const QByteArray& bytes);
+
+// How many pixels of the region of a screenshot have exactly the colour.
+int pixelsOf(const QImage& screenshot, const QRect& region, const Rgb& colour);
 
 // Polls condition until it holds, for up to timeoutMs; whether it held.
 template <typename Condition> bool eventually(Condition condition, int timeoutMs = 5000)

@@ -73,21 +73,6 @@ bool ringsFollow(const std::vector<double>& onsets, int count)
     return onsets.back() <= onsets.front() + 400.0 * (count - 1) + 80.0;
 }
 
-const QString speakerViewTitle = QStringLiteral("Zelvano 発表者用表示");
-
-// How many pixels of area in a screenshot have exactly the colour: the inside of large glyphs
-// is drawn in the plain text colour.
-int pixelsOf(const QImage& picture, const QRect& area, Rgb colour)
-{
-    const QRgb wanted = qRgb(colour.red, colour.green, colour.blue);
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x)
-            count += (picture.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
-    }
-    return count;
-}
-
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
 QString windowsPath(const QString& path)
 {
