@@ -1,13 +1,14 @@
 ; The per-user Windows installer: no administrator rights, the program under
 ; %LOCALAPPDATA%\Programs\Zelvano, a Start menu shortcut that starts it in %APPDATA%\Zelvano (the
-; program keeps config.ini and its reports in its working folder), an entry in the installed-apps
-; list under HKCU, and an uninstaller that takes all of that away again but leaves the user's files.
+; program keeps config.ini and its reports in its working folder) through zelvano-launch.exe,
+; which makes that folder again when it has gone, an entry in the installed-apps list under HKCU,
+; and an uninstaller that takes all of that away again but leaves the user's files.
 ;
-; The build passes VERSION (four numbers), PROGRAM (zelvano.exe), ICON and OUTFILE with -D;
-; the script is UTF-8 (makensis -INPUTCHARSET UTF8).
+; The build passes VERSION (four numbers), PROGRAM (zelvano.exe), LAUNCHER (zelvano-launch.exe),
+; ICON and OUTFILE with -D; the script is UTF-8 (makensis -INPUTCHARSET UTF8).
 
-!ifndef VERSION | PROGRAM | ICON | OUTFILE
-    !error "makensis needs -DVERSION=... -DPROGRAM=... -DICON=... -DOUTFILE=..."
+!ifndef VERSION | PROGRAM | LAUNCHER | ICON | OUTFILE
+    !error "makensis needs -DVERSION=... -DPROGRAM=... -DLAUNCHER=... -DICON=... -DOUTFILE=..."
 !endif
 
 Unicode true
@@ -85,19 +86,19 @@ FunctionEnd
 
 ; Started from the finish page the way the shortcut starts it: in the folder for the user's files.
 Function StartProgram
-    SetOutPath "$APPDATA\Zelvano"
-    Exec '"$INSTDIR\zelvano.exe"'
+    Exec '"$INSTDIR\zelvano-launch.exe"'
 FunctionEnd
 
 Section "Zelvano"
     SetOutPath "$INSTDIR"
     File "/oname=zelvano.exe" "${PROGRAM}"
+    File "/oname=zelvano-launch.exe" "${LAUNCHER}"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
-    ; The shortcut takes the current output folder as its working folder.
+    ; The shortcut takes the current output folder, the installation folder, as its working
+    ; folder: one that is there as long as the shortcut is. The launcher enters the user's folder.
     CreateDirectory "$APPDATA\Zelvano"
-    SetOutPath "$APPDATA\Zelvano"
-    CreateShortcut "$SMPROGRAMS\Zelvano.lnk" "$INSTDIR\zelvano.exe" "" "$INSTDIR\zelvano.exe" 0
+    CreateShortcut "$SMPROGRAMS\Zelvano.lnk" "$INSTDIR\zelvano-launch.exe" "" "$INSTDIR\zelvano.exe" 0
 
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Zelvano"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -114,6 +115,7 @@ SectionEnd
 
 Section "Uninstall"
     Delete "$INSTDIR\zelvano.exe"
+    Delete "$INSTDIR\zelvano-launch.exe"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\Zelvano.lnk"

@@ -44,7 +44,7 @@ namespace {
 
 } // namespace
 
-void BigDigits::registerClass(HINSTANCE instance)
+void registerDarkWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC windowProc)
 {
     WNDCLASSEXW windowClass {};
     windowClass.cbSize = sizeof windowClass;
@@ -55,6 +55,11 @@ void BigDigits::registerClass(HINSTANCE instance)
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = className;
     RegisterClassExW(&windowClass);
+}
+
+void BigDigits::registerClass(HINSTANCE instance)
+{
+    registerDarkWindowClass(instance, className, windowProc);
 }
 
 BigDigits::~BigDigits()

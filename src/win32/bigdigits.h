@@ -6,6 +6,9 @@
 
 namespace zelvano {
 
+// A window class of the speaker's view: black behind whatever it draws, double-clicks reported.
+void registerDarkWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC windowProc);
+
 // The speaker's view's face: the display text as large as its window allows, light digits on
 // black. Each character has a cell of its own, laid out for the text with every digit taken as
 // 0, so a new second repaints only the cells whose character changed. Its window text is the

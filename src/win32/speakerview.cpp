@@ -78,15 +78,7 @@ SpeakerView::SpeakerView(HINSTANCE instance, AccessibleAnnotations& annotations)
     : m_instance(instance)
     , m_annotations(annotations)
 {
-    WNDCLASSEXW windowClass {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = className;
-    RegisterClassExW(&windowClass);
+    registerDarkWindowClass(instance, className, windowProc);
     BigDigits::registerClass(instance);
 }
 
