@@ -1,7 +1,10 @@
 #include "qt/accessibletimedisplay.h"
 
+#include <algorithm>
+
 #include <QAccessibleWidget>
 
+#include "core/texts.h"
 #include "qt/timedisplay.h"
 
 namespace zelvano {
@@ -24,9 +27,15 @@ namespace {
             return state;
         }
 
+        // The time as its value; how far the talk has gone by the bells as its description,
+        // whether or not the digits show it in colour.
         QString text(QAccessible::Text kind) const override
         {
-            return kind == QAccessible::Value ? display()->text() : QAccessibleWidget::text(kind);
+            if (kind == QAccessible::Value)
+                return display()->text();
+            if (kind == QAccessible::Description)
+                return phaseDescription();
+            return QAccessibleWidget::text(kind);
         }
 
         int childCount() const override { return 0; }
@@ -80,6 +89,14 @@ namespace {
         }
 
     private:
+        QString phaseDescription() const
+        {
+            const auto& descriptions = texts::bellPhaseDescriptions;
+            const int last = static_cast<int>(descriptions.size()) - 1;
+            return QString::fromUtf8(
+                descriptions[static_cast<std::size_t>(std::clamp(display()->bellPhase(), 0, last))]);
+        }
+
         TimeDisplay* display() const { return static_cast<TimeDisplay*>(widget()); }
     };
 

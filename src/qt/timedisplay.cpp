@@ -16,6 +16,10 @@
 
 namespace zelvano {
 
+namespace {
+    QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
+}
+
 // The inside of the frame, filled with the base colour and the text. It lies a pixel inside the
 // style's contents rectangle, so that at a fractional scale factor its pixels never reach the
 // frame's shading. Opaque, so Qt paints nothing behind it, as long as the base colour is.
@@ -29,6 +33,7 @@ public:
     }
 
     const QString& text() const { return m_text; }
+    int bellPhase() const { return m_phase; }
 
     // The contents rectangle of the frame, in this widget's coordinates: the text is placed in it.
     void setTextArea(const QRect& area)
@@ -37,8 +42,11 @@ public:
         placeText();
     }
 
-    void setText(const QString& text)
+    // A new colour of the digits repaints the whole face; otherwise only the glyphs that change.
+    void setText(const QString& text, int bellPhase)
     {
+        const bool recolour = m_palette && digitColour(bellPhase) != digitColour(m_phase);
+        m_phase = bellPhase;
         const qsizetype common
             = std::mismatch(m_text.begin(), m_text.end(), text.begin(), text.end()).first
             - m_text.begin();
@@ -47,8 +55,17 @@ public:
         m_text = text;
         m_origin = origin;
         layOutGlyphs();
-        if (!changed.isEmpty())
+        if (recolour)
+            repaint();
+        else if (!changed.isEmpty())
             repaint(changed & rect());
+    }
+
+    void setPhasePalette(const std::optional<PhasePalette>& palette)
+    {
+        m_palette = palette;
+        followBaseColour();
+        update();
     }
 
     QRect characterRect(qsizetype index) const
@@ -68,8 +85,11 @@ protected:
     void paintEvent(QPaintEvent* event) override
     {
         QPainter painter(this);
-        painter.fillRect(event->rect(), palette().base());
-        painter.setPen(palette().color(QPalette::Text));
+        if (m_palette)
+            painter.fillRect(event->rect(), qColour(m_palette->background));
+        else
+            painter.fillRect(event->rect(), palette().base());
+        painter.setPen(m_palette ? digitColour(m_phase) : palette().color(QPalette::Text));
         painter.drawGlyphRun(m_origin, m_glyphs);
     }
 
@@ -83,7 +103,17 @@ protected:
     }
 
 private:
-    void followBaseColour() { setAttribute(Qt::WA_OpaquePaintEvent, palette().base().isOpaque()); }
+    void followBaseColour()
+    {
+        setAttribute(Qt::WA_OpaquePaintEvent, m_palette || palette().base().isOpaque());
+    }
+
+    QColor digitColour(int bellPhase) const
+    {
+        const auto phase = static_cast<std::size_t>(
+            std::clamp<int>(bellPhase, 0, static_cast<int>(m_palette->digits.size()) - 1));
+        return qColour(m_palette->digits[phase]);
+    }
 
     void placeText()
     {
@@ -159,13 +189,16 @@ private:
     }
 
     QString m_text;
+    int m_phase = 0;
+    std::optional<PhasePalette> m_palette;
     QPointF m_origin; // on the baseline
     QGlyphRun m_glyphs;
     QRect m_textArea;
 };
 
-TimeDisplay::TimeDisplay(QWidget* parent)
+TimeDisplay::TimeDisplay(QWidget* parent, Look look)
     : QWidget(parent)
+    , m_look(look)
     , m_face(new Face(this))
 {
     installAccessibleTimeDisplay();
@@ -175,16 +208,30 @@ TimeDisplay::TimeDisplay(QWidget* parent)
 
 QString TimeDisplay::text() const { return m_face->text(); }
 
-void TimeDisplay::setText(const QString& text)
+int TimeDisplay::bellPhase() const { return m_face->bellPhase(); }
+
+void TimeDisplay::setText(const QString& text, int bellPhase)
 {
-    if (text == m_face->text())
-        return;
     const QString before = m_face->text();
-    m_face->setText(text);
-    if (QAccessible::isActive()) {
+    const int phaseBefore = m_face->bellPhase();
+    if (text == before && bellPhase == phaseBefore)
+        return;
+    m_face->setText(text, bellPhase);
+    if (!QAccessible::isActive())
+        return;
+    if (text != before) {
         QAccessibleTextUpdateEvent event(this, 0, before, text);
         QAccessible::updateAccessibility(&event);
     }
+    if (bellPhase != phaseBefore) {
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TimeDisplay::setPhasePalette(const std::optional<PhasePalette>& palette)
+{
+    m_face->setPhasePalette(palette);
 }
 
 QRect TimeDisplay::characterRectOnScreen(qsizetype index) const
@@ -196,6 +243,8 @@ QRect TimeDisplay::characterRectOnScreen(qsizetype index) const
 // The frame and the base colour, as the style paints a read-only line edit.
 void TimeDisplay::paintEvent(QPaintEvent*)
 {
+    if (m_look == Look::Bare)
+        return;
     const QStyleOptionFrame option = frameOption();
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
@@ -228,6 +277,11 @@ QStyleOptionFrame TimeDisplay::frameOption() const
 
 void TimeDisplay::placeFace()
 {
+    if (m_look == Look::Bare) {
+        m_face->setGeometry(rect());
+        m_face->setTextArea(m_face->rect());
+        return;
+    }
     const QStyleOptionFrame option = frameOption();
     const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
     const QRect face = contents.adjusted(1, 1, -1, -1);

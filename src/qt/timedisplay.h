@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QWidget>
+
+#include "core/phasecolours.h"
 
 class QStyleOptionFrame;
 
@@ -13,15 +17,26 @@ namespace zelvano {
 // The text is painted on an opaque face inside the frame, a child widget of its own: Qt repaints
 // an opaque widget without painting what lies behind it, so a new time costs the few glyphs that
 // change, not the group box and window behind the field, and only those pixels go to the X server.
+//
+// Bare, it is the face alone, with no frame: the speaker's view fills its window with it.
 class TimeDisplay final : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TimeDisplay(QWidget* parent);
+    enum class Look { Field, Bare };
+
+    explicit TimeDisplay(QWidget* parent, Look look = Look::Field);
 
     QString text() const;
-    void setText(const QString& text);
+    int bellPhase() const;
+    // The text with the bell phase it belongs to; a new phase repaints the whole face when the
+    // digits take the phase's colour.
+    void setText(const QString& text, int bellPhase);
+
+    // The face and digits from palette, the digits in the colour of the phase; without one, the
+    // style's colours of a read-only field.
+    void setPhasePalette(const std::optional<PhasePalette>& palette);
 
     // Where the character at index lies on the screen, for screen readers.
     QRect characterRectOnScreen(qsizetype index) const;
@@ -37,6 +52,7 @@ private:
     QStyleOptionFrame frameOption() const;
     void placeFace();
 
+    Look m_look;
     Face* m_face;
 };
 

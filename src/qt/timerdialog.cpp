@@ -28,7 +28,9 @@
 #include "qt/accessiblenames.h"
 #include "qt/laplist.h"
 #include "qt/precisetick.h"
+#include "core/phasecolours.h"
 #include "qt/qttexts.h"
+#include "qt/speakerview.h"
 #include "qt/timedisplay.h"
 #include "qt/windowplacement.h"
 
@@ -136,7 +138,13 @@ void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text, int) { m_display->setText(qs(text)); }
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase)
+{
+    const QString shown = qs(text);
+    m_display->setText(shown, bellPhase);
+    if (SpeakerView* view = speakerView())
+        view->setText(shown, bellPhase);
+}
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
 {
@@ -245,7 +253,38 @@ void TimerDialog::setVisible(bool visible)
         QWidget::setVisible(false);
         return;
     }
+    if (!visible)
+        setSpeakerViewOpen(false);
     QDialog::setVisible(visible);
+}
+
+void TimerDialog::setColourByPhase(bool on)
+{
+    m_colourByPhase = on;
+    m_display->setPhasePalette(on ? std::optional(windowPalette) : std::nullopt);
+    if (SpeakerView* view = speakerView())
+        view->setColourByPhase(on);
+}
+
+void TimerDialog::setSpeakerViewOpen(bool open)
+{
+    if (!open) {
+        if (SpeakerView* view = speakerView())
+            view->close();
+        return;
+    }
+    if (speakerView())
+        return;
+    m_speakerView = new SpeakerView(this);
+    m_speakerView->setColourByPhase(m_colourByPhase);
+    m_speakerView->setText(m_display->text(), m_display->bellPhase());
+    m_speakerView->showBesideMainWindow();
+}
+
+// A closed view is deleted a little later; until then it is no longer shown.
+SpeakerView* TimerDialog::speakerView() const
+{
+    return m_speakerView && m_speakerView->isVisible() ? m_speakerView.data() : nullptr;
 }
 
 void TimerDialog::showContextMenu(const QPoint& globalPos)
@@ -256,6 +295,14 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
         QString::fromUtf8(texts::stayOnTopMenuItem), this, &TimerDialog::setStaysOnTop);
     onTop->setCheckable(true);
     onTop->setChecked(staysOnTop());
+    QAction* colours = menu.addAction(
+        QString::fromUtf8(texts::bellColoursMenuItem), this, &TimerDialog::setColourByPhase);
+    colours->setCheckable(true);
+    colours->setChecked(m_colourByPhase);
+    QAction* view = menu.addAction(
+        QString::fromUtf8(texts::speakerViewMenuItem), this, &TimerDialog::setSpeakerViewOpen);
+    view->setCheckable(true);
+    view->setChecked(speakerView() != nullptr);
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
     menu.exec(globalPos);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include <QDialog>
+#include <QPointer>
 
 #include "core/bellsettings.h"
 #include "core/timercontext.h"
@@ -17,6 +18,7 @@ namespace zelvano {
 
 class LapList;
 class PreciseTick;
+class SpeakerView;
 class TimeDisplay;
 
 // The main window. It realises TimerView on its widgets and hands every button press and tick
@@ -53,6 +55,13 @@ public:
     bool staysOnTop() const;
     void setVisible(bool visible) override;
 
+    // The digits of the display, and of the speaker's view, in the colour of the bell phase.
+    void setColourByPhase(bool on);
+    bool colourByPhase() const { return m_colourByPhase; }
+    // Opens or closes the speaker's view; it is open while it is shown.
+    void setSpeakerViewOpen(bool open);
+    SpeakerView* speakerView() const;
+
 signals:
     // The About entry of the window's context menu was chosen.
     void aboutRequested();
@@ -76,6 +85,8 @@ private:
     PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
     bool m_changingFlags = false;
+    bool m_colourByPhase = false;
+    QPointer<SpeakerView> m_speakerView;
 };
 
 } // namespace zelvano

@@ -5,7 +5,11 @@ window, starts the timer through the Start button's accessible action, reads the
 until two ticks have passed, and ends the program through the Close button.
 
 Run inside its own session bus: dbus-run-session -- accessiblewindow.py x11|wayland PROGRAM ENTRY
-(ENTRY is the desktop entry, whose StartupWMClass the window's class on X must match)."""
+(ENTRY is the desktop entry, whose StartupWMClass the window's class on X must match).
+
+accessiblewindow.py read TITLE: for a test that runs the program itself on the current session bus,
+prints the text and then the description of the time field of the program's window titled TITLE,
+one a line."""
 
 import os
 import re
@@ -105,14 +109,24 @@ def end(process):
         process.wait()
 
 
-def main_window():
+def main_window(title=TITLE):
     for application in pyatspi.Registry.getDesktop(0):
         if application is None or application.name != TITLE:
             continue
         for window in application:
-            if window is not None and window.name == TITLE:
+            if window is not None and window.name == title:
                 return window
     return None
+
+
+def read_time_field(title):
+    window = wait_for(f"a window titled {title} on the accessibility bus",
+                      lambda: main_window(title), 30)
+    fields = [child for child in window if child is not None and child.getRoleName() == "text"]
+    if len(fields) != 1:
+        fail(f"{title} holds {len(fields)} text fields, not one")
+    print(text_of(fields[0]))
+    print(fields[0].description)
 
 
 def describe(control):
@@ -192,6 +206,9 @@ def check(platform, program, entry):
 
 
 if __name__ == "__main__":
+    if len(sys.argv) == 3 and sys.argv[1] == "read":
+        read_time_field(sys.argv[2])
+        sys.exit(0)
     if len(sys.argv) != 4 or sys.argv[1] not in ("x11", "wayland"):
         sys.exit(__doc__)
     check(*sys.argv[1:])

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QThread>
 
+#include "core/phasecolours.h"
+#include "core/texts.h"
 #include "core/windowlayout.h"
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
@@ -48,6 +50,37 @@ bool lockedElsewhere(const QString& path)
         return false;
     }
     return errno == EWOULDBLOCK;
+}
+
+// How many pixels of the region of a screenshot have exactly the colour.
+int pixelsOf(const QImage& screenshot, const QRect& region, const Rgb& colour)
+{
+    const QImage part = screenshot.copy(region).convertToFormat(QImage::Format_RGB32);
+    const QRgb wanted = qRgb(colour.red, colour.green, colour.blue);
+    int count = 0;
+    for (int y = 0; y < part.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(part.constScanLine(y));
+        count += static_cast<int>(std::count(line, line + part.width(), wanted));
+    }
+    return count;
+}
+
+// The text and the description of the time field of the program's window with the given title,
+// as a screen reader reads them over the accessibility bus of the session the test runs in.
+std::optional<std::pair<QString, QString>> readTimeField(const QString& windowTitle)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("/usr/bin/python3"),
+        { QStringLiteral(ZELVANO_ACCESSIBLE_WINDOW), QStringLiteral("read"), windowTitle });
+    if (!reader.waitForFinished(40000) || reader.exitCode() != 0) {
+        qWarning("the accessibility bus was not read: %s",
+            reader.readAllStandardOutput().constData());
+        return std::nullopt;
+    }
+    const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).split(QLatin1Char('\n'));
+    if (lines.size() < 2)
+        return std::nullopt;
+    return std::pair { lines[0], lines[1] };
 }
 
 // Holds an exclusive flock on path in another process until that process is ended.
@@ -80,6 +113,7 @@ private slots:
     void testButtonRingsThreeTimes_data();
     void testButtonRingsThreeTimes();
     void bellRingsAtItsMinute();
+    void speakerViewFillsTheOtherScreenInTheBellsColours();
     void timerRunsOnUnderTheAboutBox();
     void windowsAreCentredWithTheirFrames_data();
     void windowsAreCentredWithTheirFrames();
@@ -495,6 +529,77 @@ void TestEndToEnd::bellRingsAtItsMinute()
 
     const int cumulative = slideAndSave(*program, QStringLiteral("minute.txt"));
     QVERIFY2(cumulative >= 60, qPrintable(QString::number(cumulative)));
+}
+
+// A laptop with a projector beside it: the bell colours and the speaker's view turned on through
+// the context menu fill the projector with the time while the keyboard stays with the main window,
+// and at the first bell's minute both displays turn to its colour, which a screen reader tells.
+void TestEndToEnd::speakerViewFillsTheOtherScreenInTheBellsColours()
+{
+    m_x = std::make_unique<XServer>(
+        XServer::Desktop::WithWindowManager, XServer::Screens::TwoSideBySide);
+    QVERIFY2(m_x->isReady(), qPrintable(m_x->errorString()));
+    QVERIFY(writeFile(work(QStringLiteral("config.ini")), defaultSettings));
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    QVERIFY(unlockSettings(*program));
+    QVERIFY(program->replaceFieldText(ControlId::Bell1Minutes, QStringLiteral("1")));
+    QVERIFY(confirmSettings(*program));
+    QVERIFY(fileBecomes(work(QStringLiteral("config.ini")), settingsBytes({ 1, 13, 15, 1, 2, 3 })));
+
+    const qsizetype windows = m_x->windowsOfClass(QStringLiteral("zelvano")).size();
+    QVERIFY2(chooseMenuItem(*program, QStringLiteral("l"),
+                 [&] { return m_x->windowsOfClass(QStringLiteral("zelvano")).size() == windows; }),
+        "the bell colours item was not chosen");
+    QVERIFY2(chooseMenuItem(*program, QStringLiteral("f"),
+                 [&] { return m_x->windowsTitled(speakerViewTitle).size() == 1; }),
+        "no speaker's view opened");
+    const QString view = m_x->windowsTitled(speakerViewTitle).constFirst();
+    const QRect projector(QPoint(XServer::screenSize.width(), 0), XServer::screenSize);
+    QVERIFY2(eventually([&] { return m_x->geometry(view) == projector; }),
+        qPrintable(QStringLiteral("the view lies at %1,%2 %3x%4")
+                       .arg(m_x->geometry(view).value_or(QRect()).x())
+                       .arg(m_x->geometry(view).value_or(QRect()).y())
+                       .arg(m_x->geometry(view).value_or(QRect()).width())
+                       .arg(m_x->geometry(view).value_or(QRect()).height())));
+    QCOMPARE(m_x->xdotool({ QStringLiteral("getwindowfocus") }), program->window());
+
+    const std::optional<QRect> display = program->controlRect(ControlId::TimeDisplay);
+    QVERIFY(display);
+    QVERIFY(program->clickControl(ControlId::Start));
+    QElapsedTimer wall;
+    wall.start();
+    const auto screenAt = [&](qint64 afterStartMs) {
+        QThread::msleep(static_cast<unsigned long>(qMax<qint64>(0, afterStartMs - wall.elapsed())));
+        const QString path = m_root->filePath(QStringLiteral("at-%1.png").arg(afterStartMs));
+        return m_x->screenshot(path) ? QImage(path) : QImage();
+    };
+    const QString noBell = QString::fromUtf8(texts::bellPhaseDescriptions[0]);
+    const QString firstBell = QString::fromUtf8(texts::bellPhaseDescriptions[1]);
+    const auto before = readTimeField(speakerViewTitle);
+    QVERIFY(before);
+    QVERIFY2(before->first.startsWith(QStringLiteral("000:")) && before->second == noBell,
+        qPrintable(before->first + QLatin1Char(' ') + before->second));
+    const QImage early = screenAt(3000);
+    const QImage late = screenAt(61500);
+    const auto after = readTimeField(speakerViewTitle);
+    QVERIFY(after);
+    QVERIFY2(after->first.startsWith(QStringLiteral("001:0")) && after->second == firstBell,
+        qPrintable(after->first + QLatin1Char(' ') + after->second));
+
+    QVERIFY(!early.isNull() && !late.isNull());
+    const auto& big = speakerViewPalette.digits;
+    QVERIFY(pixelsOf(early, projector, big[0]) > 1000);
+    QCOMPARE(pixelsOf(early, projector, big[1]), 0);
+    QVERIFY(pixelsOf(late, projector, big[1]) > 1000);
+    QCOMPARE(pixelsOf(late, projector, big[0]), 0);
+    QVERIFY(pixelsOf(early, *display, windowPalette.digits[0]) > 20);
+    QCOMPARE(pixelsOf(early, *display, windowPalette.digits[1]), 0);
+    QVERIFY(pixelsOf(late, *display, windowPalette.digits[1]) > 20);
+
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));
+    QVERIFY(m_x->windowsTitled(speakerViewTitle).isEmpty());
 }
 
 void TestEndToEnd::timerRunsOnUnderTheAboutBox()

@@ -17,7 +17,7 @@ namespace {
     constexpr int pollMs = 50;
 }
 
-XServer::XServer(Desktop desktop)
+XServer::XServer(Desktop desktop, Screens screens)
     : m_server(std::make_unique<QProcess>())
 {
     // Xvfb writes warnings for every keymap it compiles; a pipe nobody drains would fill up and
@@ -28,10 +28,13 @@ XServer::XServer(Desktop desktop)
     // -displayfd makes Xvfb pick a free display and print its number once it accepts clients;
     // -noreset keeps it from resetting whenever its last client (often xdotool) leaves: a
     // program connecting during such a reset is turned away.
+    const int screenCount = screens == Screens::TwoSideBySide ? 2 : 1;
     m_server->start(QStringLiteral("Xvfb"),
         { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
             QStringLiteral("0"),
-            QStringLiteral("%1x%2x24").arg(screenSize.width()).arg(screenSize.height()),
+            QStringLiteral("%1x%2x24")
+                .arg(screenSize.width() * screenCount)
+                .arg(screenSize.height()),
             QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset") });
     if (!m_server->waitForStarted(5000)) {
         m_error = QStringLiteral("Xvfb cannot be started: %1").arg(m_server->errorString());
@@ -47,6 +50,10 @@ XServer::XServer(Desktop desktop)
         return;
     }
     m_display = QLatin1Char(':') + number;
+    if (screens == Screens::TwoSideBySide && !splitIntoTwoScreens()) {
+        m_error = QStringLiteral("the screen could not be split into two monitors");
+        return;
+    }
     if (desktop == Desktop::WithWindowManager && !startWindowManager())
         m_error = QStringLiteral("the window manager did not come up");
 }
@@ -80,6 +87,23 @@ bool XServer::startWindowManager()
         QThread::msleep(pollMs);
     } while (!deadline.hasExpired());
     return false;
+}
+
+// Xvfb's own screens do not make a desktop of two monitors: with Xinerama it reports every screen
+// at the origin. One wide screen split into two RandR monitors does, and programs see two screens.
+bool XServer::splitIntoTwoScreens()
+{
+    const auto monitor = [this](const char* name, int left, const char* output) {
+        const QString size = QStringLiteral("%1/339x%2/271+%3+0")
+                                 .arg(screenSize.width())
+                                 .arg(screenSize.height())
+                                 .arg(left);
+        return run(QStringLiteral("xrandr"),
+            { QStringLiteral("--setmonitor"), QString::fromLatin1(name), size,
+                QString::fromLatin1(output) })
+            .has_value();
+    };
+    return monitor("left", 0, "screen") && monitor("right", screenSize.width(), "none");
 }
 
 void XServer::addTo(QProcessEnvironment& environment) const

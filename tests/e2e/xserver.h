@@ -14,14 +14,16 @@ namespace zelvano {
 
 // A private X server (Xvfb on a display it picks itself), with a window manager when asked, and
 // the real input a user would give it, through xdotool. Windows are found by their exact title
-// among the visible ones.
+// among the visible ones. With two screens, each of screenSize, they lie side by side, the first
+// on the left, as a laptop and a projector beside it.
 class XServer final
 {
 public:
     static constexpr QSize screenSize { 1280, 1024 };
     enum class Desktop { Bare, WithWindowManager };
+    enum class Screens { One, TwoSideBySide };
 
-    explicit XServer(Desktop desktop = Desktop::Bare);
+    explicit XServer(Desktop desktop = Desktop::Bare, Screens screens = Screens::One);
     ~XServer();
     XServer(const XServer&) = delete;
     XServer& operator=(const XServer&) = delete;
@@ -73,6 +75,7 @@ private:
     std::optional<QString> run(
         const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     bool startWindowManager();
+    bool splitIntoTwoScreens();
 
     QTemporaryDir m_logDir;
     QString m_error;

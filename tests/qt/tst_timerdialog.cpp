@@ -21,10 +21,12 @@
 #include <QTimer>
 
 #include "core/formatstring.h"
+#include "core/phasecolours.h"
 #include "core/texts.h"
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
+#include "qt/speakerview.h"
 #include "qt/timedisplay.h"
 #include "qt/timerdialog.h"
 
@@ -78,6 +80,25 @@ private:
     QElapsedTimer m_deadline;
     bool m_answered = false;
 };
+
+// What a top-level window shows, from its backing store: what reaches the screen without any
+// further paint event.
+QImage shownBy(const QWidget& window)
+{
+    return window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int pixelsOf(const QImage& image, const QColor& colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        count += static_cast<int>(std::count(line, line + image.width(), colour.rgb()));
+    }
+    return count;
+}
+
+QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 // What a menu item was like when it was chosen.
 struct ChosenItem
@@ -133,6 +154,12 @@ private slots:
     void contextMenuEndsWithTheAboutItem_data();
     void contextMenuEndsWithTheAboutItem();
     void stayOnTopItemTogglesTheHintInPlace();
+    void lecternItemsToggleTheirFeature_data();
+    void lecternItemsToggleTheirFeature();
+    void digitsTakeThePhaseColourOnlyWhileAsked_data();
+    void digitsTakeThePhaseColourOnlyWhileAsked();
+    void speakerViewCloses_data();
+    void speakerViewCloses();
     void displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime();
 
 private:
@@ -499,8 +526,11 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
         QApplication::sendEvent(start, &event);
     }
     QVERIFY(menu.answered());
-    QCOMPARE(items.size() >= 2 ? items.mid(items.size() - 2) : items,
-        (QStringList { "--", QString::fromUtf8(texts::aboutMenuItem) }));
+    QCOMPARE(items.size() >= 5 ? items.mid(items.size() - 5) : items,
+        (QStringList { QString::fromUtf8(texts::stayOnTopMenuItem),
+            QString::fromUtf8(texts::bellColoursMenuItem),
+            QString::fromUtf8(texts::speakerViewMenuItem), "--",
+            QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
 }
 
@@ -524,6 +554,99 @@ void TestTimerDialog::stayOnTopItemTogglesTheHintInPlace()
     }
 }
 
+void TestTimerDialog::lecternItemsToggleTheirFeature_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::newRow("bell colours") << QString::fromUtf8(texts::bellColoursMenuItem);
+    QTest::newRow("speaker's view") << QString::fromUtf8(texts::speakerViewMenuItem);
+}
+
+// Each choice of the item turns its feature on or off, and the item shows which; both start off.
+void TestTimerDialog::lecternItemsToggleTheirFeature()
+{
+    QFETCH(QString, item);
+    const auto isOn = [this, &item] {
+        return item == QString::fromUtf8(texts::bellColoursMenuItem)
+            ? m_dialog->colourByPhase()
+            : m_dialog->speakerView() != nullptr;
+    };
+    QVERIFY(!isOn());
+    const QByteArray text = item.toUtf8();
+    for (const bool expected : { true, false }) {
+        const std::optional<ChosenItem> chosen = chooseFromContextMenu(*m_dialog, text.constData());
+        QVERIFY(chosen);
+        QVERIFY(chosen->checkable);
+        QCOMPARE(chosen->checked, !expected);
+        QCOMPARE(isOn(), expected);
+    }
+}
+
+void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked_data()
+{
+    QTest::addColumn<bool>("colourOn");
+    QTest::addColumn<int>("phase");
+    for (const int phase : { 0, 2, 3 }) {
+        QTest::addRow("colour, phase %d", phase) << true << phase;
+        QTest::addRow("no colour, phase %d", phase) << false << phase;
+    }
+}
+
+// The main display and the speaker's view show a new phase's colour as soon as it is set, with no
+// paint event in between; without colour, every phase looks like none.
+void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
+{
+    QFETCH(bool, colourOn);
+    QFETCH(int, phase);
+    const QWidget* display = m_dialog->control(ControlId::TimeDisplay);
+    m_dialog->setColourByPhase(colourOn);
+    m_dialog->setSpeakerViewOpen(true);
+    SpeakerView* view = m_dialog->speakerView();
+    QVERIFY(view && QTest::qWaitForWindowExposed(view));
+    m_dialog->setDisplayText("002:00", 0);
+    m_dialog->repaint();
+    view->repaint();
+    m_dialog->setDisplayText("002:00", phase); // the same text: only the colour may change
+    QCOMPARE(view->text(), displayText(*m_dialog));
+
+    const QImage main = shownBy(*m_dialog).copy(display->geometry());
+    const QColor mainDigits = colourOn ? qColour(windowPalette.digits.at(std::size_t(phase)))
+                                       : display->palette().color(QPalette::Text);
+    QVERIFY2(pixelsOf(main, mainDigits) > 20, qPrintable(mainDigits.name()));
+    const QImage big = shownBy(*view);
+    const QColor viewDigits
+        = qColour(speakerViewPalette.digits.at(colourOn ? std::size_t(phase) : 0));
+    QVERIFY2(pixelsOf(big, viewDigits) > 200, qPrintable(viewDigits.name()));
+    QCOMPARE(pixelsOf(big, qColour(speakerViewPalette.background)) > big.width() * big.height() / 2,
+        true);
+}
+
+void TestTimerDialog::speakerViewCloses_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::newRow("Escape") << 0;
+    QTest::newRow("double-click") << 1;
+    QTest::newRow("menu item") << 2;
+    QTest::newRow("main window closes") << 3;
+}
+
+void TestTimerDialog::speakerViewCloses()
+{
+    QFETCH(int, way);
+    m_dialog->setSpeakerViewOpen(true);
+    const QPointer<SpeakerView> view = m_dialog->speakerView();
+    QVERIFY(view && QTest::qWaitForWindowExposed(view));
+    if (way == 0)
+        QTest::keyClick(view, Qt::Key_Escape);
+    else if (way == 1)
+        QTest::mouseDClick(view, Qt::LeftButton);
+    else if (way == 2)
+        QVERIFY(chooseFromContextMenu(*m_dialog, texts::speakerViewMenuItem));
+    else
+        m_dialog->reject();
+    QTRY_VERIFY(!view);
+    QVERIFY(!m_dialog->speakerView());
+}
+
 // Screen readers find the display as a read-only text field holding the time shown. (That each
 // new time is announced cannot be seen in-process: the offscreen platform's accessibility is
 // never active.)
@@ -536,10 +659,21 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
     QVERIFY(display->state().readOnly);
     QCOMPARE(display->text(QAccessible::Name), QStringLiteral("経過時間"));
     QCOMPARE(display->childCount(), 0);
-    for (const char* shown : { "000:00", "001:59" }) {
-        m_dialog->setDisplayText(shown, 0);
-        QCOMPARE(display->textInterface()->text(0, display->textInterface()->characterCount()),
-            QString::fromLatin1(shown));
+    m_dialog->setSpeakerViewOpen(true);
+    QAccessibleInterface* view
+        = QAccessible::queryAccessibleInterface(m_dialog->speakerView()->findChild<TimeDisplay*>());
+    QVERIFY(view && view->textInterface());
+    QCOMPARE(view->text(QAccessible::Name), QString::fromUtf8(texts::speakerViewCaption));
+    QCOMPARE(m_dialog->speakerView()->accessibleName(), QString::fromUtf8(texts::speakerViewCaption));
+    for (const auto& [shown, phase] : { std::pair { "000:00", 0 }, std::pair { "001:59", 1 },
+             std::pair { "004:00", 3 } }) {
+        m_dialog->setDisplayText(shown, phase);
+        for (QAccessibleInterface* field : { display, view }) {
+            QCOMPARE(field->textInterface()->text(0, field->textInterface()->characterCount()),
+                QString::fromLatin1(shown));
+            QCOMPARE(field->text(QAccessible::Description),
+                QString::fromUtf8(texts::bellPhaseDescriptions.at(std::size_t(phase))));
+        }
     }
 }
 
