@@ -1,7 +1,5 @@
 #include "qt/accessibletimedisplay.h"
 
-#include <algorithm>
-
 #include <QAccessibleWidget>
 
 #include "core/texts.h"
@@ -91,10 +89,8 @@ namespace {
     private:
         QString phaseDescription() const
         {
-            const auto& descriptions = texts::bellPhaseDescriptions;
-            const int last = static_cast<int>(descriptions.size()) - 1;
             return QString::fromUtf8(
-                descriptions[static_cast<std::size_t>(std::clamp(display()->bellPhase(), 0, last))]);
+                texts::bellPhaseDescriptions.at(static_cast<std::size_t>(display()->bellPhase())));
         }
 
         TimeDisplay* display() const { return static_cast<TimeDisplay*>(widget()); }

@@ -10,6 +10,7 @@
 #include "core/phasecolours.h"
 #include "core/texts.h"
 #include "qt/timedisplay.h"
+#include "qt/windowplacement.h"
 
 namespace zelvano {
 
@@ -25,9 +26,7 @@ namespace {
     // a guess within a size or two.
     QFont fittingFont(const QSize& area)
     {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setStyleHint(QFont::SansSerif);
-        font.setWeight(QFont::Normal);
+        QFont font = TimeDisplay::typeface();
         const auto fits = [&font, &area](int pixelSize) {
             font.setPixelSize(pixelSize);
             const QFontMetricsF metrics(font);
@@ -68,11 +67,17 @@ SpeakerView::SpeakerView(QWidget* mainWindow)
     setAccessibleName(caption);
     m_display->setAccessibleName(caption);
     setColourByPhase(false);
+    // Once Qt has moved the windows off a screen that went away.
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &SpeakerView::closeWithoutProjector,
+        Qt::QueuedConnection);
 }
 
 QString SpeakerView::text() const { return m_display->text(); }
 
-void SpeakerView::setText(const QString& text, int bellPhase) { m_display->setText(text, bellPhase); }
+void SpeakerView::setText(const QString& text, int bellPhase)
+{
+    m_display->setText(text, bellPhase);
+}
 
 void SpeakerView::setColourByPhase(bool on)
 {
@@ -93,17 +98,38 @@ void SpeakerView::showBesideMainWindow()
         show();
         return;
     }
-    // Beside the main window, on the side with more room, as wide as a third of the screen.
+    // Beside the main window, on the side with more room, as large as that room allows up to a
+    // third of the screen's width; the window manager frames it as it framed the main window.
     const QRect available = mainWindow->screen()->availableGeometry();
-    const QRect beside = mainWindow->frameGeometry();
-    const int width = std::max(available.width() / 3, 320);
+    const QRect mainFrame = mainWindow->frameGeometry();
+    const QRect mainClient = mainWindow->geometry();
+    const QMargins frame(mainClient.left() - mainFrame.left(), mainClient.top() - mainFrame.top(),
+        mainFrame.right() - mainClient.right(), mainFrame.bottom() - mainClient.bottom());
+    const int leftRoom = mainFrame.left() - available.left();
+    const int rightRoom = available.right() - mainFrame.right();
+    constexpr int smallestWidth = 320;
+    const int frameWidth = std::clamp(std::max(leftRoom, rightRoom), smallestWidth,
+        std::max(smallestWidth, available.width() / 3));
+    const int width = frameWidth - frame.left() - frame.right();
     const QSize size(width, width * 9 / 16);
-    const bool right = available.right() - beside.right() >= beside.left() - available.left();
-    const QPoint topLeft(right ? beside.right() + 1 : beside.left() - size.width(), beside.top());
+    const QSize framed = size.grownBy(frame);
+    const int left
+        = rightRoom >= leftRoom ? mainFrame.right() + 1 : mainFrame.left() - framed.width();
+    const QPoint topLeft(std::clamp(left, available.left(),
+                             std::max(available.left(), available.right() + 1 - framed.width())),
+        std::clamp(mainFrame.top(), available.top(),
+            std::max(available.top(), available.bottom() + 1 - framed.height())));
     resize(size);
-    move(std::clamp(topLeft.x(), available.left(), available.right() - size.width()),
-        std::clamp(topLeft.y(), available.top(), available.bottom() - size.height()));
+    restoreFramePosition(*this, topLeft);
     show();
+}
+
+// When the projector is unplugged, the view that filled it would fill the main window's screen
+// and hide the main window: it closes instead, and can be opened again beside the main window.
+void SpeakerView::closeWithoutProjector()
+{
+    if (isVisible() && isFullScreen() && screen() == parentWidget()->screen())
+        close();
 }
 
 void SpeakerView::keyPressEvent(QKeyEvent* event)

@@ -35,6 +35,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void closeWithoutProjector();
+
     TimeDisplay* m_display;
 };
 

@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "core/bellsettings.h"
 #include "qt/accessibletimedisplay.h"
 
 namespace zelvano {
@@ -20,9 +21,10 @@ namespace {
     QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
 }
 
-// The inside of the frame, filled with the base colour and the text. It lies a pixel inside the
-// style's contents rectangle, so that at a fractional scale factor its pixels never reach the
-// frame's shading. Opaque, so Qt paints nothing behind it, as long as the base colour is.
+// The inside of the frame, filled with the base colour (or the phase palette's background) and
+// the text. It lies a pixel inside the style's contents rectangle, so that at a fractional scale
+// factor its pixels never reach the frame's shading. Opaque, so Qt paints nothing behind it, as
+// long as the colour it is filled with is.
 class TimeDisplay::Face final : public QWidget
 {
 public:
@@ -110,9 +112,7 @@ private:
 
     QColor digitColour(int bellPhase) const
     {
-        const auto phase = static_cast<std::size_t>(
-            std::clamp<int>(bellPhase, 0, static_cast<int>(m_palette->digits.size()) - 1));
-        return qColour(m_palette->digits[phase]);
+        return qColour(m_palette->digits.at(static_cast<std::size_t>(bellPhase)));
     }
 
     void placeText()
@@ -206,12 +206,21 @@ TimeDisplay::TimeDisplay(QWidget* parent, Look look)
     placeFace();
 }
 
+QFont TimeDisplay::typeface()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
 QString TimeDisplay::text() const { return m_face->text(); }
 
 int TimeDisplay::bellPhase() const { return m_face->bellPhase(); }
 
 void TimeDisplay::setText(const QString& text, int bellPhase)
 {
+    bellPhase = std::clamp(bellPhase, 0, BellSettings::bellCount);
     const QString before = m_face->text();
     const int phaseBefore = m_face->bellPhase();
     if (text == before && bellPhase == phaseBefore)

@@ -28,10 +28,13 @@ public:
 
     explicit TimeDisplay(QWidget* parent, Look look = Look::Field);
 
+    // The display's typeface, at no particular size.
+    static QFont typeface();
+
     QString text() const;
     int bellPhase() const;
-    // The text with the bell phase it belongs to; a new phase repaints the whole face when the
-    // digits take the phase's colour.
+    // The text with the bell phase it belongs to (0, none, to the last bell); a new phase
+    // repaints the whole face when the digits take the phase's colour.
     void setText(const QString& text, int bellPhase);
 
     // The face and digits from palette, the digits in the colour of the phase; without one, the

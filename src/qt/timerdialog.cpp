@@ -21,6 +21,7 @@
 #include "clock/laplog.h"
 #include "clock/presentationtimer.h"
 #include "clock/settingsediting.h"
+#include "core/phasecolours.h"
 #include "core/texts.h"
 #include "core/windowlayout.h"
 #include "files/report.h"
@@ -28,7 +29,6 @@
 #include "qt/accessiblenames.h"
 #include "qt/laplist.h"
 #include "qt/precisetick.h"
-#include "core/phasecolours.h"
 #include "qt/qttexts.h"
 #include "qt/speakerview.h"
 #include "qt/timedisplay.h"
@@ -49,9 +49,7 @@ namespace {
     // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
     QFont displayFont()
     {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setStyleHint(QFont::SansSerif);
-        font.setWeight(QFont::Normal);
+        QFont font = TimeDisplay::typeface();
         const auto cellAt = [&font](int pixelSize) {
             font.setPixelSize(pixelSize);
             return QFontMetrics(font).height();
