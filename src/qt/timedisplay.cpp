@@ -61,7 +61,8 @@ namespace {
             const QTransform scale = QTransform::fromScale(toDevice.m11(), toDevice.m22());
             forgetAllBut(run.rawFont(), painter.pen().color(), background.color(), scale);
 
-            struct Placed {
+            struct Placed
+            {
                 quint32 glyph;
                 QPoint pixel; // the device pixel that holds the glyph's origin
                 QPointF fraction; // where in that pixel the origin lies
@@ -72,10 +73,10 @@ namespace {
             QList<Placed> placed;
             for (qsizetype i = 0; i < glyphs.size(); ++i) {
                 const QPointF at = toDevice.map(origin + positions[i]);
-                const QPoint pixel(static_cast<int>(std::floor(at.x())),
-                    static_cast<int>(std::floor(at.y())));
-                placed.append({ glyphs[i], pixel, at - pixel,
-                    inkRect(m_font, glyphs[i], at, m_scale) });
+                const QPoint pixel(
+                    static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+                placed.append(
+                    { glyphs[i], pixel, at - pixel, inkRect(m_font, glyphs[i], at, m_scale) });
             }
             for (qsizetype i = 0; i < placed.size(); ++i) {
                 for (qsizetype j = i + 1; j < placed.size(); ++j) {
@@ -125,8 +126,8 @@ namespace {
                 drawn.fill(m_background);
                 QPainter painter(&drawn);
                 painter.setPen(m_colour);
-                painter.setWorldTransform(
-                    m_scale * QTransform::fromTranslate(fraction.x() - ink.x(), fraction.y() - ink.y()));
+                painter.setWorldTransform(m_scale
+                    * QTransform::fromTranslate(fraction.x() - ink.x(), fraction.y() - ink.y()));
                 QGlyphRun single;
                 single.setRawFont(m_font);
                 single.setGlyphIndexes({ glyph });
@@ -286,8 +287,8 @@ private:
     }
 
     // Where the glyphs that differ between the run before (at originBefore) and now may leave or
-    // put ink: each one's bounding box before and after, with room for antialiasing and for
-    // hinting, which may move an outline a pixel past the box.
+    // put ink: for each, one rectangle around its ink before and after, so that a changed digit
+    // goes to the X server in one request, not in the bands of two overlapping boxes.
     QRegion changedInk(const QGlyphRun& before, const QPointF& originBefore) const
     {
         const QList<quint32> oldGlyphs = before.glyphIndexes();
@@ -301,11 +302,12 @@ private:
             if (hadOne && hasOne && oldGlyphs[i] == newGlyphs[i]
                 && originBefore + oldPositions[i] == m_origin + newPositions[i])
                 continue;
+            QRect cell;
             if (hadOne)
-                changed
-                    += inkRect(before.rawFont(), oldGlyphs[i], originBefore + oldPositions[i]);
+                cell = inkRect(before.rawFont(), oldGlyphs[i], originBefore + oldPositions[i]);
             if (hasOne)
-                changed += inkRect(m_glyphs.rawFont(), newGlyphs[i], m_origin + newPositions[i]);
+                cell |= inkRect(m_glyphs.rawFont(), newGlyphs[i], m_origin + newPositions[i]);
+            changed += cell;
         }
         return changed;
     }
