@@ -90,7 +90,7 @@ namespace {
             painter.setWorldTransform(toDevice.inverted());
             for (const Placed& glyph : placed) {
                 if (glyph.ink.intersects(deviceArea)) {
-                    painter.drawImage(glyph.ink.topLeft(),
+                    drawInBands(painter, glyph.ink.topLeft(),
                         image(glyph.glyph, glyph.fraction, glyph.ink.translated(-glyph.pixel)));
                 }
             }
@@ -114,6 +114,18 @@ namespace {
             m_colour = colour;
             m_background = background;
             m_scale = scale;
+        }
+
+        // Qt blends an image of more than some 32 K pixels on a pool of threads; for one glyph a
+        // second, waking them costs more than the copy they share, so it goes in smaller bands.
+        static void drawInBands(QPainter& painter, const QPoint& at, const QImage& image)
+        {
+            constexpr int bandPixels = 16 * 1024;
+            const int bandHeight = std::max(1, bandPixels / std::max(1, image.width()));
+            for (int top = 0; top < image.height(); top += bandHeight) {
+                const QRect band(0, top, image.width(), std::min(bandHeight, image.height() - top));
+                painter.drawImage(at + band.topLeft(), image, band);
+            }
         }
 
         // The glyph with its origin at fraction of the pixel (0, 0), ink being where its ink lies
