@@ -433,38 +433,52 @@ void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent()
 
 void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould_data()
 {
+    QTest::addColumn<bool>("inView");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::newRow("last digit") << "000:00"
-                                << "000:01";
-    QTest::newRow("tens of seconds") << "000:19"
-                                     << "000:20";
-    QTest::newRow("new minute") << "000:59"
-                                << "001:00";
-    QTest::newRow("wider text") << "999:59"
-                                << "1000:00";
-    QTest::newRow("same text") << "000:07"
-                               << "000:07";
+    // The speaker's view draws its large glyphs from images of them, the window's small ones
+    // are drawn in place: both must leave what a full repaint leaves.
+    for (const bool inView : { false, true }) {
+        const char* where = inView ? "view" : "window";
+        QTest::addRow("%s, last digit", where) << inView << "000:00"
+                                               << "000:01";
+        QTest::addRow("%s, tens of seconds", where) << inView << "000:19"
+                                                    << "000:20";
+        QTest::addRow("%s, new minute", where) << inView << "000:59"
+                                               << "001:00";
+        QTest::addRow("%s, wider text", where) << inView << "999:59"
+                                               << "1000:00";
+        QTest::addRow("%s, same text", where) << inView << "000:07"
+                                              << "000:07";
+    }
 }
 
-// Only the text area is painted on a new time; what the screen shows then must be what a full
-// repaint of the window gives, with nothing of the old time left and the frame untouched.
+// Only the ink of the changed glyphs is painted on a new time; what the screen shows then must be
+// what a full repaint of the window gives, with nothing of the old time left and the frame
+// untouched.
 void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
 {
+    QFETCH(bool, inView);
     QFETCH(QString, before);
     QFETCH(QString, after);
-    const QRect display = m_dialog->control(ControlId::TimeDisplay)->geometry();
-    const auto screen
-        = [&] { return m_dialog->screen()->grabWindow(m_dialog->winId()).toImage().copy(display); };
+    QWidget* window = m_dialog.get();
+    QRect display = m_dialog->control(ControlId::TimeDisplay)->geometry();
+    if (inView) {
+        m_dialog->setSpeakerViewOpen(true);
+        window = m_dialog->speakerView();
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
+        display = window->rect();
+    }
+    const auto screen = [&] { return shownBy(*window).copy(display); };
     m_dialog->setDisplayText(before.toStdString(), 0);
-    m_dialog->repaint();
+    window->repaint();
     const QImage old = screen();
     // Every tick paints the text area again; a style that blended over the old pixels would
     // show it only after many.
     for (int tick = 0; tick < 10; ++tick)
         m_dialog->setDisplayText(after.toStdString(), 0);
     const QImage shown = screen();
-    m_dialog->repaint();
+    window->repaint();
     QCOMPARE(shown, screen());
     QCOMPARE(shown == old, before == after);
 }
