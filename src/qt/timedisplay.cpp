@@ -1,14 +1,10 @@
 #include "qt/timedisplay.h"
 
 #include <algorithm>
-#include <cmath>
-#include <map>
-#include <tuple>
 
 #include <QAccessible>
 #include <QFontMetrics>
 #include <QGlyphRun>
-#include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRawFont>
@@ -17,144 +13,13 @@
 
 #include "core/bellsettings.h"
 #include "qt/accessibletimedisplay.h"
+#include "qt/glyphimages.h"
 
 namespace zelvano {
 
 namespace {
 
     QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
-
-    // The room around a glyph's bounding box that its drawing may still touch: antialiasing,
-    // and hinting, which may move an outline a pixel past the box.
-    constexpr qreal inkMargin = 2;
-
-    // Where the ink of glyph may lie when it is drawn at position (on the baseline), in pixels
-    // of whatever position is given in, scaled by scale.
-    QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position,
-        const QTransform& scale = QTransform())
-    {
-        return scale.mapRect(font.boundingRect(glyph))
-            .translated(position)
-            .adjusted(-inkMargin, -inkMargin, inkMargin, inkMargin)
-            .toAlignedRect();
-    }
-
-    // Images of single glyphs, each drawn once on the face's colour exactly as the painter draws
-    // it in place, and copied to the device at later paints. Qt draws a glyph of more than some
-    // 64 px from its outline at every paint, which at the speaker's view's 490 px is most of a
-    // tick's work; a copy is a row of memcpy. Rasterising is alike at any whole-pixel offset, so
-    // an image serves every place where the glyph falls on the same fraction of a device pixel.
-    class GlyphImages
-    {
-    public:
-        // Draws the glyphs of run placed at origin that meet area from their images and returns
-        // true; returns false, having drawn nothing, where images cannot stand in for the run:
-        // a face that is not one opaque colour, glyphs whose images overlap (opaque, each would
-        // cover its neighbour's ink), or a painter that rotates or shears.
-        bool draw(QPainter& painter, const QPointF& origin, const QGlyphRun& run,
-            const QBrush& background, const QRect& area)
-        {
-            const QTransform toDevice = painter.deviceTransform();
-            if (toDevice.type() > QTransform::TxScale || background.style() != Qt::SolidPattern
-                || !background.isOpaque())
-                return false;
-            const QTransform scale = QTransform::fromScale(toDevice.m11(), toDevice.m22());
-            forgetAllBut(run.rawFont(), painter.pen().color(), background.color(), scale);
-
-            struct Placed
-            {
-                quint32 glyph;
-                QPoint pixel; // the device pixel that holds the glyph's origin
-                QPointF fraction; // where in that pixel the origin lies
-                QRect ink; // on the device
-            };
-            const QList<quint32> glyphs = run.glyphIndexes();
-            const QList<QPointF> positions = run.positions();
-            QList<Placed> placed;
-            for (qsizetype i = 0; i < glyphs.size(); ++i) {
-                const QPointF at = toDevice.map(origin + positions[i]);
-                const QPoint pixel(
-                    static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
-                placed.append(
-                    { glyphs[i], pixel, at - pixel, inkRect(m_font, glyphs[i], at, m_scale) });
-            }
-            for (qsizetype i = 0; i < placed.size(); ++i) {
-                for (qsizetype j = i + 1; j < placed.size(); ++j) {
-                    if (placed[i].ink.intersects(placed[j].ink))
-                        return false;
-                }
-            }
-
-            const QRect deviceArea = toDevice.mapRect(QRectF(area)).toAlignedRect();
-            painter.save();
-            painter.setWorldTransform(toDevice.inverted());
-            for (const Placed& glyph : placed) {
-                if (glyph.ink.intersects(deviceArea)) {
-                    drawInBands(painter, glyph.ink.topLeft(),
-                        image(glyph.glyph, glyph.fraction, glyph.ink.translated(-glyph.pixel)));
-                }
-            }
-            painter.restore();
-            return true;
-        }
-
-    private:
-        // A glyph's images take some 400 KB each at the speaker's view's size; all glyphs of a
-        // time at one fraction of a pixel each are some 11.
-        static constexpr std::size_t mostImages = 24;
-
-        void forgetAllBut(const QRawFont& font, const QColor& colour, const QColor& background,
-            const QTransform& scale)
-        {
-            if (font == m_font && colour == m_colour && background == m_background
-                && scale == m_scale && m_images.size() < mostImages)
-                return;
-            m_images.clear();
-            m_font = font;
-            m_colour = colour;
-            m_background = background;
-            m_scale = scale;
-        }
-
-        // Qt blends an image of more than some 32 K pixels on a pool of threads; for one glyph a
-        // second, waking them costs more than the copy they share, so it goes in smaller bands.
-        static void drawInBands(QPainter& painter, const QPoint& at, const QImage& image)
-        {
-            constexpr int bandPixels = 16 * 1024;
-            const int bandHeight = std::max(1, bandPixels / std::max(1, image.width()));
-            for (int top = 0; top < image.height(); top += bandHeight) {
-                const QRect band(0, top, image.width(), std::min(bandHeight, image.height() - top));
-                painter.drawImage(at + band.topLeft(), image, band);
-            }
-        }
-
-        // The glyph with its origin at fraction of the pixel (0, 0), ink being where its ink lies
-        // around that pixel.
-        const QImage& image(quint32 glyph, const QPointF& fraction, const QRect& ink)
-        {
-            QImage& drawn = m_images[{ glyph, fraction.x(), fraction.y() }];
-            if (drawn.isNull()) {
-                drawn = QImage(ink.size(), QImage::Format_RGB32);
-                drawn.fill(m_background);
-                QPainter painter(&drawn);
-                painter.setPen(m_colour);
-                painter.setWorldTransform(m_scale
-                    * QTransform::fromTranslate(fraction.x() - ink.x(), fraction.y() - ink.y()));
-                QGlyphRun single;
-                single.setRawFont(m_font);
-                single.setGlyphIndexes({ glyph });
-                single.setPositions({ QPointF() });
-                painter.drawGlyphRun(QPointF(), single);
-            }
-            return drawn;
-        }
-
-        QRawFont m_font;
-        QColor m_colour;
-        QColor m_background;
-        QTransform m_scale;
-        std::map<std::tuple<quint32, qreal, qreal>, QImage> m_images;
-    };
 
 } // namespace
 
