@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/bellsettings.h"
+
 namespace zelvano {
 
 DisplayColouring::DisplayColouring()
@@ -18,7 +20,7 @@ HBRUSH DisplayColouring::prepare(HDC context, int bellPhase) const
 {
     if (!m_on)
         return nullptr;
-    const auto phase = static_cast<std::size_t>(std::clamp(bellPhase, 0, 3));
+    const auto phase = static_cast<std::size_t>(std::clamp(bellPhase, 0, BellSettings::bellCount));
     SetTextColor(context, colourRef(windowPalette.digits[phase]));
     SetBkColor(context, colourRef(windowPalette.background));
     return m_face;

@@ -1,5 +1,7 @@
 #include "win32/screendpi.h"
 
+#include "platform/systemlibrary_win32.h"
+
 namespace zelvano {
 
 namespace {
@@ -9,9 +11,7 @@ namespace {
     template <typename Function> Function* user32Function(const char* name)
     {
         const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        const FARPROC found = user32 ? GetProcAddress(user32, name) : nullptr;
-        // Through the one function type that converts to any other without a warning.
-        return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
+        return user32 ? libraryFunction<Function>(user32, name) : nullptr;
     }
 
 } // namespace
