@@ -10,6 +10,7 @@ void onSlide(TimerContext& context)
 {
     context.state.slideCount = wrappingAdd(context.state.slideCount, 1);
     context.view.addLapLine(formatLapLine(context.state));
+    context.state.lapsUnsaved = true;
 }
 
 std::string formatLapLine(TimerState& state)

@@ -17,22 +17,27 @@ void onStart(TimerContext& context)
     context.state.slideCount = 0;
     context.state.elapsedSeconds = 0;
     context.state.lapMarkSeconds = 0;
+    context.state.lapsUnsaved = false;
     context.view.clearLapLines();
     context.view.armTick();
+    context.state.running = true;
+    context.platform.keepScreenAwake(true);
 }
 
 void onStop(TimerContext& context)
 {
     context.view.killTick();
     context.state.elapsedSeconds = 0;
+    context.state.running = false;
+    context.platform.keepScreenAwake(false);
 }
 
 void onTick(TimerContext& context)
 {
     TimerState& state = context.state;
     state.elapsedSeconds = wrappingAdd(state.elapsedSeconds, 1);
-    context.view.setDisplayText(
-        formatElapsed(state.elapsedSeconds), bellPhase(state.elapsedSeconds, context.settings));
+    context.view.setDisplayText(formatElapsed(state.elapsedSeconds),
+        bellPhase(state.elapsedSeconds, context.settings), state.elapsedSeconds);
 
     // When marks coincide the higher-numbered bell wins, with its own ring count.
     for (int bell = BellSettings::bellCount; bell >= 1; --bell) {

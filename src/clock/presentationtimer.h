@@ -7,9 +7,11 @@
 
 namespace zelvano {
 
-// Start: refused while the settings are unlocked; otherwise resets the run and (re)arms the tick.
+// Start: refused while the settings are unlocked; otherwise resets the run, (re)arms the tick and
+// keeps the screen awake.
 void onStart(TimerContext& context);
-// Stop: kills the tick and zeroes the count; the display, lap mark and lap list stay.
+// Stop: kills the tick, zeroes the count and lets the screen sleep again; the display, lap mark
+// and lap list stay.
 void onStop(TimerContext& context);
 // One tick: one more second, the new display text, then at most one due bell.
 void onTick(TimerContext& context);

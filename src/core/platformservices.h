@@ -46,6 +46,10 @@ public:
     // Starts playing the named sound file and returns at once, cutting off any sound still playing.
     virtual void playSound(const std::string& name) = 0;
     virtual void sleepMs(int milliseconds) = 0;
+    // While asked to, the display neither blanks, dims nor locks on the idle timer; afterwards,
+    // and when the program ends however it ends, the machine's own policy applies again. Where
+    // the machine cannot be asked, the request is traced and the timer goes on as before.
+    virtual void keepScreenAwake(bool awake) = 0;
     virtual LocalTime localTime() const = 0;
     // One line of diagnostics for a developer; the user never sees it.
     virtual void trace(const std::string& text) = 0;

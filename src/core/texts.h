@@ -34,6 +34,11 @@ inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d�
 inline constexpr const char* noSoundThreadMessage
     = "Zelvano: 音を鳴らせません (no sound: the sound thread could not be started)";
 
+// Developer trace when nothing on the machine can be asked to keep the screen awake while the
+// timer runs: the timer runs on, and the screen may blank at the idle timeout.
+inline constexpr const char* screenAwakeUnavailable
+    = "Zelvano: 画面を点けたままにできません (the screen may blank: nothing keeps it awake)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 
@@ -68,14 +73,24 @@ inline constexpr const char* bell3CountAccessibleName = "3回目のベル 回数
 inline constexpr const char* stayOnTopMenuItem = "常に手前に表示(&W)";
 inline constexpr const char* bellColoursMenuItem = "ベルの色で表示(&L)";
 inline constexpr const char* speakerViewMenuItem = "発表者用の大きな表示(&F)";
+inline constexpr const char* remainingLargeMenuItem = "残り時間を大きく表示(&R)";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* aboutVersionLine = "Zelvano Version " ZELVANO_VERSION_SHORT;
 inline constexpr const char* aboutNotice = ZELVANO_NOTICE;
 inline constexpr const char* okButton = "OK";
 
-// The speaker's view: a second window with the display alone, for the lectern.
+// The speaker's view: a second window with the time large, for the lectern. Its time drops the
+// display's leading zeros; beneath it, the time to the next bell ("2回目のベルまで 1:35") or
+// since the last ("3回目のベルから +0:42"), and with colour on, one mark per bell reached.
 inline constexpr const char* speakerViewCaption = "Zelvano 発表者用表示";
+inline constexpr const char* lecternTimeFormat = "%s%lld:%.2lld";
+inline constexpr const char* untilBellFormat = "%d回目のベルまで";
+inline constexpr const char* sinceBellFormat = "%d回目のベルから";
+inline constexpr const char* countdownCaptionFormat = "%s %s";
+inline constexpr const char* elapsedCaptionFormat = "%s (経過 %s)";
+inline constexpr const char* bellReachedMark = "●";
+inline constexpr const char* bellAheadMark = "○";
 
 // What a screen reader adds to the display's time: how far the talk has gone by the bells, indexed
 // by bell phase, since the colour of the digits is not seen by everyone.

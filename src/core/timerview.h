@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,10 +33,11 @@ class TimerView
 public:
     virtual ~TimerView() = default;
 
-    // The elapsed time and how far the talk has gone by the bells (bellPhase: 0 to 3). The two
-    // always change together, so that a coloured display can never show one second's text in
-    // another second's colour.
-    virtual void setDisplayText(const std::string& text, int bellPhase) = 0;
+    // The elapsed time as text, how far the talk has gone by the bells (bellPhase: 0 to 3) and
+    // the seconds the text shows, from which the speaker's view tells the time to the next bell.
+    // They always change together, so that a coloured display can never show one second's text
+    // in another second's colour.
+    virtual void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) = 0;
 
     // Modal stop-icon box with one OK button; returns once the user closes it. Ticks go on
     // meanwhile.

@@ -55,6 +55,7 @@ void onSave(TimerContext& context)
         context.view.showErrorBox(texts::reportNotSavedText, texts::saveFailedCaption);
         return;
     }
+    context.state.lapsUnsaved = false;
     context.view.reportSaved(*path);
 }
 

@@ -21,6 +21,8 @@ void QtPlatformServices::sleepMs(int milliseconds)
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
+void QtPlatformServices::keepScreenAwake(bool) { }
+
 LocalTime QtPlatformServices::localTime() const
 {
     const QDateTime now = QDateTime::currentDateTime();

@@ -122,7 +122,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     loadSettings(platform, m_settings);
     showSettings(m_context);
     m_display->setFont(displayFont());
-    setDisplayText(formatElapsed(0), 0);
+    setDisplayText(formatElapsed(0), 0, 0);
     control(ControlId::Ok)->setFocus();
 }
 
@@ -136,7 +136,7 @@ void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text, int bellPhase)
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t)
 {
     const QString shown = qs(text);
     m_display->setText(shown, bellPhase);

@@ -32,7 +32,7 @@ public:
     ~TimerDialog() override;
 
     // TimerView
-    void setDisplayText(const std::string& text, int bellPhase) override;
+    void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) override;
     void showErrorBox(const std::string& text, const std::string& caption) override;
     void clearLapLines() override;
     void addLapLine(const std::string& line) override;

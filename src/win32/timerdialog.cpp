@@ -188,7 +188,7 @@ void TimerDialog::initialise()
     showSettings(m_context);
     keepOwnFontOnDpiChange(control(ControlId::TimeDisplay));
     applyDisplayFont(dpi);
-    setDisplayText(formatElapsed(0), 0);
+    setDisplayText(formatElapsed(0), 0, 0);
 }
 
 void TimerDialog::onCommand(ControlId id)
@@ -313,7 +313,7 @@ HWND TimerDialog::bellField(int field) const
 
 // Painted before returning, here and in the speaker's view: a bell due on this second blocks the
 // thread right after. The phase is told in words too, since not everyone sees the colour.
-void TimerDialog::setDisplayText(const std::string& text, int bellPhase)
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t)
 {
     const HWND display = control(ControlId::TimeDisplay);
     if (bellPhase != m_bellPhase) {

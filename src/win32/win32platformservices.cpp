@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/texts.h"
 #include "platform/diskfile.h"
 #include "platform/soundplayer.h"
 #include "platform/widestring_win32.h"
@@ -15,6 +16,17 @@ Win32PlatformServices::Win32PlatformServices(SoundPlayer& player)
 void Win32PlatformServices::playSound(const std::string& name) { m_player.play(name); }
 
 void Win32PlatformServices::sleepMs(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+// The request belongs to the calling thread, the window's, and ends with it: a program that ends,
+// however it ends, leaves nothing behind.
+void Win32PlatformServices::keepScreenAwake(bool awake)
+{
+    const EXECUTION_STATE state = awake
+        ? ES_CONTINUOUS | ES_DISPLAY_REQUIRED | ES_SYSTEM_REQUIRED
+        : ES_CONTINUOUS;
+    if (!SetThreadExecutionState(state))
+        trace(texts::screenAwakeUnavailable);
+}
 
 LocalTime Win32PlatformServices::localTime() const
 {

@@ -122,6 +122,7 @@ void TestPresentationTimer::startIsRefusedWhileSettingsAreUnlocked()
     QCOMPARE(f.state.elapsedSeconds, 42);
     QCOMPARE(f.view.lapLines.size(), std::size_t { 2 });
     QVERIFY(!f.view.tickArmed);
+    QVERIFY(f.platform.screenAwake.empty());
 }
 
 void TestPresentationTimer::startResetsTheRunButNotTheDisplay()
@@ -134,6 +135,7 @@ void TestPresentationTimer::startResetsTheRunButNotTheDisplay()
     onStart(f.context); // starting again while running re-arms the tick
     QCOMPARE(f.view.armCount, 2);
     QVERIFY(f.view.tickArmed);
+    QCOMPARE(f.platform.screenAwake, (std::vector { true, true }));
     QCOMPARE(f.state.elapsedSeconds, 0);
     QCOMPARE(f.state.lapMarkSeconds, 0);
     QCOMPARE(f.state.slideCount, 0);
@@ -153,6 +155,7 @@ void TestPresentationTimer::stopKillsTheTickAndKeepsTheLapLog()
     onStop(f.context);
     QVERIFY(!f.view.tickArmed);
     QCOMPARE(f.view.killCount, 1);
+    QCOMPARE(f.platform.screenAwake, (std::vector { true, false }));
     QCOMPARE(f.state.elapsedSeconds, 0);
     QCOMPARE(f.state.lapMarkSeconds, 150);
     QCOMPARE(f.state.slideCount, 3);

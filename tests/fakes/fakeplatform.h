@@ -19,6 +19,7 @@ struct FakePlatform final : PlatformServices
     std::vector<std::string> events; // "play NAME" and "sleep MS", interleaved
     LocalTime now { 2002, 4, 30, 11, 5, 9 };
     std::vector<std::string> traces;
+    std::vector<bool> screenAwake; // every keepScreenAwake request, in order
     std::function<void()> whilePlaying; // runs at each play request
 
     std::map<std::string, std::string> files;
@@ -41,6 +42,7 @@ struct FakePlatform final : PlatformServices
         sleeps.push_back(milliseconds);
         events.push_back("sleep " + std::to_string(milliseconds));
     }
+    void keepScreenAwake(bool awake) override { screenAwake.push_back(awake); }
     LocalTime localTime() const override { return now; }
     void trace(const std::string& text) override { traces.push_back(text); }
 

@@ -17,6 +17,7 @@ struct FakeView final : TimerView
 {
     std::string display;
     int displayPhase = 0;
+    std::int32_t displaySeconds = 0;
     std::vector<std::pair<std::string, std::string>> errorBoxes; // text, caption
     std::vector<std::string> lapLines;
     std::array<std::string, 6> fields;
@@ -32,10 +33,11 @@ struct FakeView final : TimerView
     // Runs while an error box is "open", as nested ticks would.
     std::function<void()> whileErrorBoxOpen;
 
-    void setDisplayText(const std::string& text, int bellPhase) override
+    void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) override
     {
         display = text;
         displayPhase = bellPhase;
+        displaySeconds = seconds;
     }
     void showErrorBox(const std::string& text, const std::string& caption) override
     {

@@ -470,13 +470,13 @@ void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
         display = window->rect();
     }
     const auto screen = [&] { return shownBy(*window).copy(display); };
-    m_dialog->setDisplayText(before.toStdString(), 0);
+    m_dialog->setDisplayText(before.toStdString(), 0, 0);
     window->repaint();
     const QImage old = screen();
     // Every tick paints the text area again; a style that blended over the old pixels would
     // show it only after many.
     for (int tick = 0; tick < 10; ++tick)
-        m_dialog->setDisplayText(after.toStdString(), 0);
+        m_dialog->setDisplayText(after.toStdString(), 0, 0);
     const QImage shown = screen();
     window->repaint();
     QCOMPARE(shown, screen());
@@ -619,10 +619,10 @@ void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
     m_dialog->setSpeakerViewOpen(true);
     SpeakerView* view = m_dialog->speakerView();
     QVERIFY(view && QTest::qWaitForWindowExposed(view));
-    m_dialog->setDisplayText("002:00", 0);
+    m_dialog->setDisplayText("002:00", 0, 0);
     m_dialog->repaint();
     view->repaint();
-    m_dialog->setDisplayText("002:00", phase); // the same text: only the colour may change
+    m_dialog->setDisplayText("002:00", phase, 0); // the same text: only the colour may change
     QCOMPARE(view->text(), displayText(*m_dialog));
 
     const QImage main = shownBy(*m_dialog).copy(display->geometry());
@@ -679,7 +679,7 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
         m_dialog->speakerView()->accessibleName(), QString::fromUtf8(texts::speakerViewCaption));
     for (const auto& [shown, phase] :
         { std::pair { "000:00", 0 }, std::pair { "001:59", 1 }, std::pair { "004:00", 3 } }) {
-        m_dialog->setDisplayText(shown, phase);
+        m_dialog->setDisplayText(shown, phase, 0);
         for (QAccessibleInterface* field : { display, view }) {
             QCOMPARE(field->textInterface()->text(0, field->textInterface()->characterCount()),
                 QString::fromLatin1(shown));
