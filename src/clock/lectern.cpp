@@ -48,8 +48,9 @@ LecternText lecternText(
     const std::optional<BellCountdown> countdown = bellCountdown(elapsedSeconds, settings);
     if (!countdown)
         return { elapsed, {} };
+    const std::string time = formatLecternTime(countdown->seconds);
     const std::string remaining
-        = (countdown->passed ? "+" : "") + formatLecternTime(countdown->seconds);
+        = countdown->passed ? formatString(texts::overtimeFormat, time.c_str()) : time;
     const std::string bell = formatString(
         countdown->passed ? texts::sinceBellFormat : texts::untilBellFormat, countdown->bell);
     if (remainingLarge)

@@ -85,6 +85,7 @@ inline constexpr const char* okButton = "OK";
 // since the last ("3回目のベルから +0:42"), and with colour on, one mark per bell reached.
 inline constexpr const char* speakerViewCaption = "Zelvano 発表者用表示";
 inline constexpr const char* lecternTimeFormat = "%s%lld:%.2lld";
+inline constexpr const char* overtimeFormat = "+%s";
 inline constexpr const char* untilBellFormat = "%d回目のベルまで";
 inline constexpr const char* sinceBellFormat = "%d回目のベルから";
 inline constexpr const char* countdownCaptionFormat = "%s %s";
