@@ -28,14 +28,16 @@ struct PhasePalette
 };
 
 // The main window's display: dark digits on a white face, black and then lighter at each bell.
-// Red, lightest of the three, sits at the edge of the contrast the white face allows.
+// Red comes last as the lightest: a vivid red is about as light as a colour may be on white and
+// keep 4.5:1, while green stays green when dark.
 inline constexpr PhasePalette windowPalette {
     { 0xFF, 0xFF, 0xFF },
     { { { 0x00, 0x00, 0x00 }, { 0x10, 0x42, 0x1E }, { 0x7E, 0x5A, 0x00 }, { 0xD8, 0x36, 0x5A } } }
 };
 
 // The speaker's view: light digits on black, which a projector shows as dark; light grey and then
-// darker at each bell, down to a full red, the darkest of the three as red is by nature.
+// darker at each bell. Red comes last as the darkest: made lighter it turns pink, while green and
+// amber stay themselves when light.
 inline constexpr PhasePalette speakerViewPalette {
     { 0x00, 0x00, 0x00 },
     { { { 0xF2, 0xF2, 0xF2 }, { 0x4B, 0xFD, 0x9E }, { 0xF1, 0xA0, 0x14 }, { 0xE6, 0x1E, 0x1E } } }
