@@ -11,12 +11,13 @@ namespace zelvano {
 
 namespace {
 
-    void annotate(IAccPropServices* services, HWND window, const MSAAPROPID& property,
+    // Whether the text now stands for the property.
+    bool annotate(IAccPropServices* services, HWND window, const MSAAPROPID& property,
         const std::string& text)
     {
-        if (services && window)
-            services->SetHwndPropStr(
-                window, DWORD(OBJID_CLIENT), CHILDID_SELF, property, widen(text).c_str());
+        return services && window
+            && SUCCEEDED(services->SetHwndPropStr(
+                window, DWORD(OBJID_CLIENT), CHILDID_SELF, property, widen(text).c_str()));
     }
 
 } // namespace
@@ -41,9 +42,12 @@ void AccessibleAnnotations::setName(HWND window, const std::string& name)
     annotate(m_services, window, PROPID_ACC_NAME, name);
 }
 
+// A screen reader that is reading the window hears of the change from the event, rather than
+// only the next time it asks.
 void AccessibleAnnotations::setDescription(HWND window, const std::string& description)
 {
-    annotate(m_services, window, PROPID_ACC_DESCRIPTION, description);
+    if (annotate(m_services, window, PROPID_ACC_DESCRIPTION, description))
+        NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void AccessibleAnnotations::clear(HWND window)

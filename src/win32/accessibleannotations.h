@@ -19,6 +19,7 @@ public:
     AccessibleAnnotations& operator=(const AccessibleAnnotations&) = delete;
 
     void setName(HWND window, const std::string& name);
+    // And tells whoever listens for the window's events that its description changed.
     void setDescription(HWND window, const std::string& description);
     // Drops what was added to a window that is going away.
     void clear(HWND window);
