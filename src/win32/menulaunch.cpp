@@ -9,6 +9,8 @@
 #include <shlobj.h>
 #include <cwchar>
 
+#include "platform/systemlibrary_win32.h"
+
 namespace {
 
 // Long enough for any path Windows takes.
@@ -62,6 +64,9 @@ bool findProgram()
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
+    // First, as in the program: this file sits in a folder the user can write to, and the system
+    // libraries it calls may load others by name.
+    zelvano::restrictLibrarySearch();
     const bool inUserFolder = enterableUserFolder();
     if (!findProgram())
         return 1;
