@@ -112,6 +112,9 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
             onCommand(static_cast<ControlId>(id));
         return TRUE;
     }
+    case WM_MOUSEACTIVATE:
+        SetWindowLongPtrW(m_window, DWLP_MSGRESULT, m_buttons.mouseActivation());
+        return TRUE;
     case WM_TIMER:
         if (m_tick && m_tick->isDue())
             onTick(m_context);
@@ -184,6 +187,7 @@ void TimerDialog::initialise()
     for (int field = 1; field <= static_cast<int>(bellFieldIds.size()); ++field)
         SendMessageW(bellField(field), EM_SETLIMITTEXT, 0, 0);
     m_state = TimerState {};
+    m_buttons.attach(m_window, m_state);
     loadSettings(m_context.platform, m_settings);
     showSettings(m_context);
     keepOwnFontOnDpiChange(control(ControlId::TimeDisplay));

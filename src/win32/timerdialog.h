@@ -11,6 +11,7 @@
 #include "core/windowlayout.h"
 #include "win32/accessibleannotations.h"
 #include "win32/displaycolouring.h"
+#include "win32/slideshowbuttons.h"
 #include "win32/speakerview.h"
 #include "win32/tick.h"
 
@@ -80,6 +81,7 @@ private:
     DisplayColouring m_colouring;
     AccessibleAnnotations m_annotations;
     SpeakerView m_speakerView;
+    SlideShowButtons m_buttons;
 };
 
 } // namespace zelvano
