@@ -31,7 +31,8 @@ public:
     TimerDialog(const TimerDialog&) = delete;
     TimerDialog& operator=(const TimerDialog&) = delete;
 
-    // Runs the window until Close, Enter, Escape or the close box ends it.
+    // Runs the window until Close or the close box ends it, or Enter or Escape with nothing of
+    // the talk at stake.
     void run();
 
     // TimerView
@@ -55,6 +56,7 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void initialise();
+    void onClosingCommand(int command);
     void onCommand(ControlId id);
     void toggleStayOnTop();
     void toggleBellColours();
