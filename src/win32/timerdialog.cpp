@@ -124,6 +124,10 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
             onTick(m_context);
         return TRUE;
     case WM_SYSCOMMAND:
+        // The display stays awake while the timer runs (keepScreenAwake), but that does not keep
+        // the screen saver from starting, which the foreground window may refuse.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE && m_state.running)
+            return TRUE;
         if ((wParam & 0xFFF0) == aboutCommand) {
             runAboutBox(m_instance, m_window);
             return TRUE;
