@@ -1,9 +1,9 @@
 #include "win32/slideshowbuttons.h"
 
-#include <commctrl.h>
-#include <windowsx.h>
 #include <algorithm>
 #include <array>
+#include <commctrl.h>
+#include <windowsx.h>
 
 #include "clock/closingkeys.h"
 #include "core/windowlayout.h"
@@ -102,7 +102,7 @@ LRESULT SlideShowButtons::handle(
         const auto* key = reinterpret_cast<const MSG*>(lParam);
         const LRESULT code = DefSubclassProc(button, message, wParam, lParam);
         return key && key->message == WM_CHAR && talkAtStake(*m_state) ? code | DLGC_WANTCHARS
-                                                                        : code;
+                                                                       : code;
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
