@@ -18,6 +18,10 @@
 //                                  labels), then "name<TAB>id<TAB>name" per control
 //   inspector hold PATH            opens PATH with no sharing, prints "held", and keeps it open
 //                                  until stopped
+//   inspector slides PATH          a stand-in slide show: opens a window titled "Slides" at the
+//                                  screen's top left, takes the keyboard focus, prints "shown",
+//                                  and appends the virtual-key code of each key pressed in it to
+//                                  PATH, one decimal number a line, until stopped
 #include <windows.h>
 #include <initguid.h> // defines IID_IAccessible here
 
@@ -159,6 +163,51 @@ BOOL CALLBACK printName(HWND control, LPARAM)
     return TRUE;
 }
 
+// The stand-in slide show's window: each key pressed in it goes to the end of its file at once,
+// so that a test reads what it got while it runs.
+LRESULT CALLBACK slidesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+        const auto file = reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        const std::string line = std::to_string(wParam) + "\n";
+        DWORD written = 0;
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return 0;
+    }
+    if (message == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int runSlides(const wchar_t* path)
+{
+    const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+    WNDCLASSW windowClass {};
+    windowClass.lpfnWndProc = slidesProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"ZelvanoTestSlides";
+    RegisterClassW(&windowClass);
+    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Slides",
+        WS_OVERLAPPEDWINDOW, 20, 20, 360, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window)
+        return 1;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(file));
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    print("shown");
+    MSG message {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -215,5 +264,7 @@ int wmain(int argc, wchar_t** argv)
         print("held");
         Sleep(INFINITE);
     }
+    if (command == L"slides" && argc > 2)
+        return runSlides(argv[2]);
     return 2;
 }
