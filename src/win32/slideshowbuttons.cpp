@@ -97,12 +97,15 @@ LRESULT SlideShowButtons::handle(
         setActivatable(true);
         return 0;
     case WM_GETDLGCODE: {
-        // A character the focused button takes goes to it, which ignores it, instead of to the
-        // dialog's search for a button whose mnemonic it is.
+        // A key the focused button takes goes to it, which ignores it, instead of to the dialog,
+        // which would press the button whose mnemonic a character is, or with Enter the focused
+        // or the default button.
         const auto* key = reinterpret_cast<const MSG*>(lParam);
         const LRESULT code = DefSubclassProc(button, message, wParam, lParam);
-        return key && key->message == WM_CHAR && talkAtStake(*m_state) ? code | DLGC_WANTCHARS
-                                                                       : code;
+        const bool clickerKey = key
+            && (key->message == WM_CHAR
+                || (key->message == WM_KEYDOWN && key->wParam == VK_RETURN));
+        return clickerKey && talkAtStake(*m_state) ? code | DLGC_WANTMESSAGE : code;
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:

@@ -9,9 +9,10 @@ namespace zelvano {
 // The main window's push buttons beside a slide show that has the keyboard. A click on a button
 // that runs the talk (Start, Stop, Slide, Test, Save) does its job and leaves the focus and the
 // foreground where they were, so that a presentation clicker goes on turning the slides; a click
-// anywhere else activates the window as usual. And while the talk is at stake, a bare letter
-// (which is what a clicker sends: B blanks the slides) never presses a button by its mnemonic;
-// with Alt it still does.
+// anywhere else activates the window as usual. And while the talk is at stake, the keys a clicker
+// sends never press a button: neither a bare letter (B blanks the slides), which would press the
+// button whose mnemonic it is (with Alt it still does), nor Enter, which would press the button
+// with the focus (Start starts the talk again) or the default one.
 class SlideShowButtons final
 {
 public:
