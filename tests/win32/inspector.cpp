@@ -163,46 +163,26 @@ BOOL CALLBACK printName(HWND control, LPARAM)
     return TRUE;
 }
 
-// The stand-in slide show's window: each key pressed in it goes to the end of its file at once,
-// so that a test reads what it got while it runs.
-LRESULT CALLBACK slidesProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-        const auto file = reinterpret_cast<HANDLE>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        const std::string line = std::to_string(wParam) + "\n";
-        DWORD written = 0;
-        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        return 0;
-    }
-    if (message == WM_DESTROY)
-        PostQuitMessage(0);
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
+// The stand-in slide show: a plain window that has the keyboard. Each key pressed in it goes to
+// the end of the file at once, so that a test reads what it got while it runs.
 int runSlides(const wchar_t* path)
 {
-    const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HWND window = CreateWindowExW(0, L"STATIC", L"Slides", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+        20, 20, 360, 240, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (file == INVALID_HANDLE_VALUE || !window)
         return 1;
-    WNDCLASSW windowClass {};
-    windowClass.lpfnWndProc = slidesProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = L"ZelvanoTestSlides";
-    RegisterClassW(&windowClass);
-    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Slides",
-        WS_OVERLAPPEDWINDOW, 20, 20, 360, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (!window)
-        return 1;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(file));
-    ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
     SetFocus(window);
     print("shown");
     MSG message {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
+        if (message.message == WM_KEYDOWN) {
+            const std::string line = std::to_string(message.wParam) + "\n";
+            DWORD written = 0;
+            WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        }
         DispatchMessageW(&message);
     }
     return 0;
