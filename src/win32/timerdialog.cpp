@@ -14,6 +14,7 @@
 #include "platform/soundplayer.h"
 #include "platform/widestring_win32.h"
 #include "win32/aboutbox.h"
+#include "win32/closingcommand.h"
 #include "win32/dialogtemplate.h"
 #include "win32/screendpi.h"
 
@@ -105,18 +106,28 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: {
         const auto id = static_cast<int>(LOWORD(wParam));
         if (id == IDOK || id == IDCANCEL) {
-            EndDialog(m_window, id);
+            onClosingCommand(id);
             return TRUE;
         }
         if (HIWORD(wParam) == BN_CLICKED)
             onCommand(static_cast<ControlId>(id));
         return TRUE;
     }
+    case WM_CLOSE:
+        EndDialog(m_window, IDCANCEL);
+        return TRUE;
+    case WM_MOUSEACTIVATE:
+        SetWindowLongPtrW(m_window, DWLP_MSGRESULT, m_buttons.mouseActivation());
+        return TRUE;
     case WM_TIMER:
         if (m_tick && m_tick->isDue())
             onTick(m_context);
         return TRUE;
     case WM_SYSCOMMAND:
+        // The display stays awake while the timer runs (keepScreenAwake), but that does not keep
+        // the screen saver from starting, which the foreground window may refuse.
+        if ((wParam & 0xFFF0) == SC_SCREENSAVE && m_state.running)
+            return TRUE;
         if ((wParam & 0xFFF0) == aboutCommand) {
             runAboutBox(m_instance, m_window);
             return TRUE;
@@ -184,11 +195,28 @@ void TimerDialog::initialise()
     for (int field = 1; field <= static_cast<int>(bellFieldIds.size()); ++field)
         SendMessageW(bellField(field), EM_SETLIMITTEXT, 0, 0);
     m_state = TimerState {};
+    m_buttons.attach(m_window, m_state);
     loadSettings(m_context.platform, m_settings);
     showSettings(m_context);
     keepOwnFontOnDpiChange(control(ControlId::TimeDisplay));
     applyDisplayFont(dpi);
     setDisplayText(formatElapsed(0), 0, 0);
+}
+
+// Enter or Escape from a clicker meant for the slides must not end the talk; the Close button and
+// the close box always end the program.
+void TimerDialog::onClosingCommand(int command)
+{
+    switch (closingCommandAction(command, m_state, m_speakerView.isOpen())) {
+    case ClosingKeyAction::CloseWindow:
+        EndDialog(m_window, command);
+        break;
+    case ClosingKeyAction::CloseSpeakerView:
+        toggleSpeakerView();
+        break;
+    case ClosingKeyAction::Ignore:
+        break;
+    }
 }
 
 void TimerDialog::onCommand(ControlId id)

@@ -11,6 +11,7 @@
 #include "core/windowlayout.h"
 #include "win32/accessibleannotations.h"
 #include "win32/displaycolouring.h"
+#include "win32/slideshowbuttons.h"
 #include "win32/speakerview.h"
 #include "win32/tick.h"
 
@@ -30,7 +31,8 @@ public:
     TimerDialog(const TimerDialog&) = delete;
     TimerDialog& operator=(const TimerDialog&) = delete;
 
-    // Runs the window until Close, Enter, Escape or the close box ends it.
+    // Runs the window until Close or the close box ends it, or Enter or Escape with nothing of
+    // the talk at stake.
     void run();
 
     // TimerView
@@ -54,6 +56,7 @@ private:
     static INT_PTR CALLBACK dialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
     void initialise();
+    void onClosingCommand(int command);
     void onCommand(ControlId id);
     void toggleStayOnTop();
     void toggleBellColours();
@@ -80,6 +83,7 @@ private:
     DisplayColouring m_colouring;
     AccessibleAnnotations m_annotations;
     SpeakerView m_speakerView;
+    SlideShowButtons m_buttons;
 };
 
 } // namespace zelvano

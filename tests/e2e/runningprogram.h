@@ -50,11 +50,11 @@ public:
     std::optional<int> waitForExit(int timeoutMs = 10000);
     // Whether it still runs, and what it said: for failure messages.
     QString describeState();
+    // Everything it has written to standard error so far.
+    QString standardError();
     qint64 processId() const { return m_process.processId(); }
 
 private:
-    QString standardError();
-
     const XServer& m_x;
     QProcess m_process;
     QString m_window;

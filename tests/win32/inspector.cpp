@@ -18,6 +18,10 @@
 //                                  labels), then "name<TAB>id<TAB>name" per control
 //   inspector hold PATH            opens PATH with no sharing, prints "held", and keeps it open
 //                                  until stopped
+//   inspector slides PATH          a stand-in slide show: opens a window titled "Slides" at the
+//                                  screen's top left, takes the keyboard focus, prints "shown",
+//                                  and appends the virtual-key code of each key pressed in it to
+//                                  PATH, one decimal number a line, until stopped
 #include <windows.h>
 #include <initguid.h> // defines IID_IAccessible here
 
@@ -159,6 +163,31 @@ BOOL CALLBACK printName(HWND control, LPARAM)
     return TRUE;
 }
 
+// The stand-in slide show: a plain window that has the keyboard. Each key pressed in it goes to
+// the end of the file at once, so that a test reads what it got while it runs.
+int runSlides(const wchar_t* path)
+{
+    const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HWND window = CreateWindowExW(0, L"STATIC", L"Slides", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+        20, 20, 360, 240, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (file == INVALID_HANDLE_VALUE || !window)
+        return 1;
+    SetForegroundWindow(window);
+    SetFocus(window);
+    print("shown");
+    MSG message {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN) {
+            const std::string line = std::to_string(message.wParam) + "\n";
+            DWORD written = 0;
+            WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        }
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -215,5 +244,7 @@ int wmain(int argc, wchar_t** argv)
         print("held");
         Sleep(INFINITE);
     }
+    if (command == L"slides" && argc > 2)
+        return runSlides(argv[2]);
     return 2;
 }

@@ -20,6 +20,8 @@
 
 using namespace zelvano;
 
+Q_DECLARE_METATYPE(XServer::Desktop)
+
 namespace {
 
 const QString program = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano.exe");
@@ -102,6 +104,8 @@ private slots:
     void reportIsSavedIntoAJapaneseFolder();
     void settingsFileHeldElsewhereGivesDefaultsAndTheSaveErrorBox();
     void speakerViewFillsTheOtherScreenAndBothTakeTheBellColour();
+    void clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk_data();
+    void clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk();
 
 private:
     QString work(const QString& name = {}) const
@@ -120,6 +124,9 @@ private:
     bool waitForTitle(const QString& title, bool shown, int timeoutMs = 10000) const;
     // Presses Enter once in the box titled title; whether it closed.
     bool closeWithEnter(const QString& title) const;
+    // Starts the inspector in one of its modes that stay, on this scenario's X server; whether
+    // it said it is ready.
+    bool startInspector(QProcess& process, const QStringList& arguments) const;
     void startListening();
     std::vector<double> ringsHeard(int listenMs);
     // Clicks Test and checks that three rings follow; the time from the click to the first.
@@ -138,7 +145,6 @@ void TestWindowsProgram::initTestCase()
     if (!QFile::exists(program) || !QFile::exists(inspector))
         QSKIP("the Windows program is not built: make windows builds it");
     qputenv("WINEPREFIX", ZELVANO_WINE_PREFIX);
-    qputenv("WINEDEBUG", "-all");
 }
 
 void TestWindowsProgram::init()
@@ -148,6 +154,7 @@ void TestWindowsProgram::init()
     for (const char* folder : { "work", "home" })
         QVERIFY(QDir(m_root->path()).mkdir(QString::fromLatin1(folder)));
     qputenv("WINEDLLOVERRIDES", defaultDllOverrides);
+    qputenv("WINEDEBUG", "-all");
     m_x = std::make_unique<XServer>();
     if (!m_x->isReady())
         QSKIP(qPrintable(QStringLiteral("no X server: ") + m_x->errorString()));
@@ -228,6 +235,15 @@ bool TestWindowsProgram::closeWithEnter(const QString& title) const
         return false;
     const std::optional<QString> box = m_x->waitForWindow(title);
     return box && m_x->keys(*box, { QStringLiteral("Return") }) && waitForTitle(title, false);
+}
+
+bool TestWindowsProgram::startInspector(QProcess& process, const QStringList& arguments) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    m_x->addTo(environment);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("wine"), QStringList { inspector } + arguments);
+    return process.waitForReadyRead(10000);
 }
 
 std::optional<MainWindow> TestWindowsProgram::readMainWindow() const
@@ -498,12 +514,7 @@ void TestWindowsProgram::settingsFileHeldElsewhereGivesDefaultsAndTheSaveErrorBo
     QVERIFY(writeFile(config, stored));
     // Started first, it starts Wine's desktop too: on this scenario's X server.
     QProcess holder;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    m_x->addTo(environment);
-    holder.setProcessEnvironment(environment);
-    holder.start(
-        QStringLiteral("wine"), { inspector, QStringLiteral("hold"), windowsPath(config) });
-    QVERIFY(holder.waitForReadyRead(10000));
+    QVERIFY(startInspector(holder, { QStringLiteral("hold"), windowsPath(config) }));
     RunningProgram* running = launch();
     QVERIFY(running);
     const std::optional<MainWindow> window = readMainWindow();
@@ -582,7 +593,8 @@ void TestWindowsProgram::speakerViewFillsTheOtherScreenAndBothTakeTheBellColour(
     }
 
     // A double-click closes the view; the menu opens it again; Escape in it, once clicked into,
-    // closes it again while the program goes on; Escape in the main window ends both.
+    // closes it again while the program goes on; so does Escape in the main window, which the
+    // Close button then ends with the timer running.
     QVERIFY(m_x->xdotool({ QStringLiteral("mousemove"), QStringLiteral("1920"),
         QStringLiteral("512"), QStringLiteral("click"), QStringLiteral("--repeat"),
         QStringLiteral("2"), QStringLiteral("1") }));
@@ -604,7 +616,83 @@ void TestWindowsProgram::speakerViewFillsTheOtherScreenAndBothTakeTheBellColour(
         running->keys({ QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Return") }));
     QVERIFY(waitForTitle(speakerViewTitle, true));
     QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QVERIFY(waitForTitle(speakerViewTitle, false));
+    QVERIFY(windowTitles().contains(mainTitle));
+    QVERIFY(running->clickControl(ControlId::Ok));
     QCOMPARE(running->waitForExit(), 0);
+}
+
+void TestWindowsProgram::clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk_data()
+{
+    QTest::addColumn<XServer::Desktop>("desktop");
+    QTest::newRow("window manager") << XServer::Desktop::WithWindowManager;
+    QTest::newRow("bare X server") << XServer::Desktop::Bare;
+}
+
+// A slide show has the keyboard and a clicker turns its slides; the speaker clicks Start and
+// Slide in the timer between two slides. The timer stays running whatever keys reach it.
+void TestWindowsProgram::clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk()
+{
+    QFETCH(XServer::Desktop, desktop);
+    m_x = std::make_unique<XServer>(desktop);
+    if (!m_x->isReady())
+        QSKIP(qPrintable(m_x->errorString()));
+    // Wine's stand-in for the power functions says what it is asked.
+    qputenv("WINEDEBUG", "-all,warn+ntdll");
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
+    const QString slidesTitle = QStringLiteral("Slides");
+    QProcess slides;
+    QVERIFY(startInspector(slides, { QStringLiteral("slides"), windowsPath(keysFile) }));
+    const std::optional<QString> slidesWindow = m_x->waitForWindow(slidesTitle);
+    QVERIFY(slidesWindow);
+    // Without a window manager nobody gives the X focus to the window that has Windows' focus.
+    if (desktop == XServer::Desktop::Bare)
+        QVERIFY(m_x->xdotool(
+            { QStringLiteral("windowfocus"), QStringLiteral("--sync"), *slidesWindow }));
+    // The active window by its title, and the control with the keyboard focus in it (0: none).
+    const auto focusIn = [](const QString& title, int control) {
+        return eventually([&] {
+            return inspect({ QStringLiteral("focus") })
+                == QStringList { QStringLiteral("focus\t%1\t%2").arg(title).arg(control) };
+        });
+    };
+    QVERIFY(focusIn(slidesTitle, 0));
+
+    QVERIFY(running->clickControl(ControlId::Start));
+    QVERIFY(waitForMainWindow(
+        [](const MainWindow& w) { return w.text(ControlId::TimeDisplay) == "000:02"; }));
+    QVERIFY(running->clickControl(ControlId::Slide));
+    QVERIFY(waitForMainWindow([](const MainWindow& w) { return w.lapLines.size() == 1; }));
+    QVERIFY(focusIn(slidesTitle, 0));
+    QVERIFY(m_x->xdotool({ QStringLiteral("key"), QStringLiteral("Next") }));
+    QVERIFY2(
+        eventually([&] { return readFile(keysFile) == "34\n"; }), qPrintable(readFile(keysFile)));
+    QVERIFY2(
+        running->standardError().contains(QStringLiteral("NtSetThreadExecutionState (0x80000003")),
+        "the display was not asked to stay on");
+
+    // Now the speaker clicks into the timer's lap list and a clicker's keys reach it: Enter and
+    // Escape; and once a button has the focus B, which would press 開始(&B) by its mnemonic, and
+    // Enter, which would press the focused button. Then Alt+F4 ends the program at once.
+    QVERIFY(running->clickControl(ControlId::SlideList));
+    QVERIFY(focusIn(mainTitle, int(ControlId::SlideList)));
+    QVERIFY(running->keys({ QStringLiteral("Return"), QStringLiteral("Escape") }));
+    QVERIFY(running->clickControl(ControlId::Slide));
+    QVERIFY(
+        running->keys({ QStringLiteral("b"), QStringLiteral("Return"), QStringLiteral("Escape") }));
+    const std::optional<MainWindow> before = readMainWindow();
+    QVERIFY(before);
+    QCOMPARE(before->lapLines.size(), qsizetype { 2 });
+    QVERIFY(waitForMainWindow([&](const MainWindow& w) {
+        return w.text(ControlId::TimeDisplay) > before->text(ControlId::TimeDisplay)
+            && w.lapLines == before->lapLines;
+    }));
+    QVERIFY(running->keys({ QStringLiteral("alt+F4") }));
+    QCOMPARE(running->waitForExit(), 0);
+    slides.kill();
+    slides.waitForFinished();
 }
 
 QTEST_APPLESS_MAIN(TestWindowsProgram)
