@@ -42,8 +42,8 @@ HWND BigDigits::create(HWND parent, HINSTANCE instance)
     m_bellPhase = -1;
     RECT area {};
     GetClientRect(parent, &area);
-    CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom,
-        parent, nullptr, instance, this);
+    CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom, parent,
+        nullptr, instance, this);
     if (m_window)
         layOut();
     return m_window;

@@ -30,7 +30,8 @@ public:
     void setText(HWND window, const std::wstring& text, std::size_t colouredLength, bool recolour);
     // Each cell that meets dirty is filled and its character drawn in one go, so a cell is never
     // seen half painted.
-    void paint(HDC context, const RECT& dirty, COLORREF phase, COLORREF plain, COLORREF background) const;
+    void paint(
+        HDC context, const RECT& dirty, COLORREF phase, COLORREF plain, COLORREF background) const;
 
 private:
     void layOut(HWND window);

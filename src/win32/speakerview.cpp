@@ -114,8 +114,8 @@ void SpeakerView::open(HWND mainWindow)
         place = besideMainWindow(mainWindow, style);
     }
     CreateWindowExW(WS_EX_APPWINDOW, className, widen(texts::speakerViewCaption).c_str(), style,
-        place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr,
-        nullptr, m_instance, this);
+        place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+        m_instance, this);
     if (!m_window)
         return;
     m_digitsWindow = m_digits.create(m_window, m_instance);
@@ -161,8 +161,8 @@ void SpeakerView::showContent()
     m_digits.show(lecternText(m_seconds, m_settings, m_remainingLarge), m_bellPhase);
     if (m_bellPhase != m_describedPhase) {
         m_describedPhase = m_bellPhase;
-        m_annotations.setDescription(m_digitsWindow,
-            texts::bellPhaseDescriptions.at(static_cast<std::size_t>(m_bellPhase)));
+        m_annotations.setDescription(
+            m_digitsWindow, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(m_bellPhase)));
     }
 }
 
@@ -181,8 +181,8 @@ void SpeakerView::followScreens()
     }
     m_screen = all[*screen].name;
     const ScreenRect& area = all[*screen].area;
-    SetWindowPos(m_window, nullptr, area.x, area.y, area.width, area.height,
-        SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(
+        m_window, nullptr, area.x, area.y, area.width, area.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK SpeakerView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

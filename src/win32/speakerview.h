@@ -22,7 +22,8 @@ namespace zelvano {
 class SpeakerView final
 {
 public:
-    SpeakerView(HINSTANCE instance, AccessibleAnnotations& annotations, const BellSettings& settings);
+    SpeakerView(
+        HINSTANCE instance, AccessibleAnnotations& annotations, const BellSettings& settings);
     ~SpeakerView();
     SpeakerView(const SpeakerView&) = delete;
     SpeakerView& operator=(const SpeakerView&) = delete;

@@ -215,8 +215,8 @@ int wmain(int argc, wchar_t** argv)
         if (!window)
             return 1;
         DWORD_PTR unused = 0;
-        SendMessageTimeoutW(window, WM_SYSCOMMAND, command == L"minimise" ? SC_MINIMIZE : SC_RESTORE,
-            0, SMTO_ABORTIFHUNG, 5000, &unused);
+        SendMessageTimeoutW(window, WM_SYSCOMMAND,
+            command == L"minimise" ? SC_MINIMIZE : SC_RESTORE, 0, SMTO_ABORTIFHUNG, 5000, &unused);
         print(std::string("iconic\t") + (IsIconic(window) ? "1" : "0"));
         return 0;
     }

@@ -74,7 +74,13 @@ bool ringsFollow(const std::vector<double>& onsets, int count)
 }
 
 // The items of the window menu, counted up from its end.
-enum WindowMenuItem { aboutItem = 1, remainingLargeItem, speakerViewItem, bellColoursItem, stayOnTopItem };
+enum WindowMenuItem {
+    aboutItem = 1,
+    remainingLargeItem,
+    speakerViewItem,
+    bellColoursItem,
+    stayOnTopItem
+};
 
 bool chooseFromWindowMenu(const RunningProgram& running, WindowMenuItem item)
 {
@@ -631,7 +637,8 @@ void TestWindowsProgram::speakerViewFollowsTheScreensAndBothTakeTheBellColour()
     // closed and opened again.
     const auto countingDown = [&] {
         const QStringList lines = viewLines();
-        return lines.size() == 2 && lines[1].startsWith(QStringLiteral("●○○  2回目のベルまで (経過 1:"));
+        return lines.size() == 2
+            && lines[1].startsWith(QStringLiteral("●○○  2回目のベルまで (経過 1:"));
     };
     QVERIFY(chooseFromWindowMenu(*running, remainingLargeItem));
     QVERIFY(eventually(countingDown));
