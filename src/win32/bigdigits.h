@@ -2,17 +2,20 @@
 
 #include <windows.h>
 #include <string>
-#include <vector>
+
+#include "clock/lectern.h"
+#include "win32/cellline.h"
 
 namespace zelvano {
 
 // A window class of the speaker's view: black behind whatever it draws, double-clicks reported.
 void registerDarkWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC windowProc);
 
-// The speaker's view's face: the display text as large as its window allows, light digits on
-// black. Each character has a cell of its own, laid out for the text with every digit taken as
-// 0, so a new second repaints only the cells whose character changed. Its window text is the
-// display text, for screen readers and outside readers.
+// The speaker's view's face, light on black within margins of 5 % of its size: the figure as
+// large as it fits, and beneath it one line of an eighth of the height at most, the bells reached
+// (while colour is on) and the caption. The figure and the marks take the phase's colour, the
+// caption keeps the usual one. Its window text is what it shows, a line each, for screen readers
+// and outside readers.
 class BigDigits final
 {
 public:
@@ -20,28 +23,27 @@ public:
     static void registerClass(HINSTANCE instance);
 
     BigDigits() = default;
-    ~BigDigits();
     BigDigits(const BigDigits&) = delete;
     BigDigits& operator=(const BigDigits&) = delete;
 
     // A child filling parent; it takes neither the focus nor the clicks, which go to parent.
     HWND create(HWND parent, HINSTANCE instance);
     // Painted before returning, like the main display.
-    void show(const std::string& text, int bellPhase);
+    void show(const LecternText& text, int bellPhase);
     void setColoured(bool coloured);
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void layOut();
+    // Sets both lines from m_content; recolour when the phase's colour changed.
+    void compose(bool recolour);
     void paint();
-    void invalidateCell(std::size_t index);
 
     HWND m_window = nullptr;
-    HFONT m_font = nullptr;
-    std::wstring m_text;
-    std::wstring m_shape; // the text with its digits as 0: what the cells were laid out for
-    std::vector<RECT> m_cells;
+    CellLine m_figure { L"00:00" };
+    CellLine m_caption;
+    LecternText m_content;
     int m_bellPhase = -1; // none shown yet
     bool m_coloured = false;
 };

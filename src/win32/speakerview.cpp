@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
+#include "clock/lectern.h"
+#include "core/speakerscreen.h"
 #include "core/texts.h"
 #include "platform/widestring_win32.h"
 #include "win32/screendpi.h"
@@ -12,30 +15,38 @@ namespace zelvano {
 namespace {
 
     constexpr const wchar_t* className = L"ZelvanoSpeakerView";
+    // Posted to itself when the screens changed.
+    constexpr UINT followScreensMessage = WM_APP + 1;
     // The client area of the window beside the main one at 96 DPI, and the gap between the two.
     constexpr SIZE besideSize { 640, 240 };
     constexpr int besideGap = 8;
 
-    struct MonitorSearch
+    BOOL CALLBACK noteScreen(HMONITOR monitor, HDC, LPRECT, LPARAM screens)
     {
-        HMONITOR mainMonitor;
-        std::optional<RECT> other;
-    };
-
-    BOOL CALLBACK noteOtherMonitor(HMONITOR monitor, HDC, LPRECT area, LPARAM search)
-    {
-        auto& found = *reinterpret_cast<MonitorSearch*>(search);
-        if (monitor != found.mainMonitor && !found.other)
-            found.other = *area;
+        MONITORINFOEXW info {};
+        info.cbSize = sizeof info;
+        if (GetMonitorInfoW(monitor, &info)) {
+            const RECT& area = info.rcMonitor;
+            reinterpret_cast<std::vector<Screen>*>(screens)->push_back({ narrow(info.szDevice),
+                { area.left, area.top, area.right - area.left, area.bottom - area.top } });
+        }
         return TRUE;
     }
 
-    // The whole of the first screen that does not hold the main window, when there is one.
-    std::optional<RECT> otherScreen(HWND mainWindow)
+    // Every screen as Windows has them now, named by their devices.
+    std::vector<Screen> screens()
     {
-        MonitorSearch search { MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), {} };
-        EnumDisplayMonitors(nullptr, nullptr, noteOtherMonitor, reinterpret_cast<LPARAM>(&search));
-        return search.other;
+        std::vector<Screen> found;
+        EnumDisplayMonitors(nullptr, nullptr, noteScreen, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    // Where the main window's frame is; a minimised window lies outside every screen.
+    ScreenRect frameOf(HWND window)
+    {
+        RECT frame {};
+        GetWindowRect(window, &frame);
+        return { frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top };
     }
 
     bool contains(const RECT& outer, const RECT& inner)
@@ -74,9 +85,11 @@ namespace {
 
 } // namespace
 
-SpeakerView::SpeakerView(HINSTANCE instance, AccessibleAnnotations& annotations)
+SpeakerView::SpeakerView(
+    HINSTANCE instance, AccessibleAnnotations& annotations, const BellSettings& settings)
     : m_instance(instance)
     , m_annotations(annotations)
+    , m_settings(settings)
 {
     registerDarkWindowClass(instance, className, windowProc);
     BigDigits::registerClass(instance);
@@ -84,22 +97,30 @@ SpeakerView::SpeakerView(HINSTANCE instance, AccessibleAnnotations& annotations)
 
 SpeakerView::~SpeakerView() { close(); }
 
-void SpeakerView::open(HWND mainWindow, const std::string& text, int bellPhase, bool coloured)
+void SpeakerView::open(HWND mainWindow)
 {
     if (m_window)
         return;
-    const std::optional<RECT> screen = otherScreen(mainWindow);
+    m_mainWindow = mainWindow;
+    const std::vector<Screen> all = screens();
+    const std::optional<std::size_t> screen = speakerViewScreen(all, frameOf(mainWindow), {});
     const DWORD style = screen ? WS_POPUP : WS_OVERLAPPEDWINDOW;
-    const RECT place = screen ? *screen : besideMainWindow(mainWindow, style);
+    RECT place {};
+    if (screen) {
+        const ScreenRect& area = all[*screen].area;
+        place = { area.x, area.y, area.x + area.width, area.y + area.height };
+        m_screen = all[*screen].name;
+    } else {
+        place = besideMainWindow(mainWindow, style);
+    }
     CreateWindowExW(WS_EX_APPWINDOW, className, widen(texts::speakerViewCaption).c_str(), style,
-        place.left, place.top, place.right - place.left, place.bottom - place.top, mainWindow,
-        nullptr, m_instance, this);
+        place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+        m_instance, this);
     if (!m_window)
         return;
     m_digitsWindow = m_digits.create(m_window, m_instance);
     m_annotations.setName(m_window, texts::speakerViewCaption);
-    m_digits.setColoured(coloured);
-    show(text, bellPhase);
+    showContent();
     ShowWindow(m_window, SW_SHOWNOACTIVATE);
     UpdateWindow(m_window);
 }
@@ -110,22 +131,58 @@ void SpeakerView::close()
         DestroyWindow(m_window);
 }
 
-void SpeakerView::show(const std::string& text, int bellPhase)
+void SpeakerView::show(std::int32_t seconds, int bellPhase)
+{
+    m_seconds = seconds;
+    m_bellPhase = bellPhase;
+    showContent();
+}
+
+void SpeakerView::setColoured(bool coloured) { m_digits.setColoured(coloured); }
+
+void SpeakerView::setRemainingLarge(bool remainingLarge)
+{
+    m_remainingLarge = remainingLarge;
+    showContent();
+}
+
+void SpeakerView::mainWindowMoved(UINT message)
+{
+    if (message == WM_ENTERSIZEMOVE || message == WM_EXITSIZEMOVE)
+        m_mainWindowDragged = message == WM_ENTERSIZEMOVE;
+    if (!m_mainWindowDragged)
+        followScreens();
+}
+
+void SpeakerView::showContent()
 {
     if (!m_window)
         return;
-    m_digits.show(text, bellPhase);
-    if (bellPhase != m_bellPhase) {
-        m_bellPhase = bellPhase;
+    m_digits.show(lecternText(m_seconds, m_settings, m_remainingLarge), m_bellPhase);
+    if (m_bellPhase != m_describedPhase) {
+        m_describedPhase = m_bellPhase;
         m_annotations.setDescription(
-            m_digitsWindow, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(bellPhase)));
+            m_digitsWindow, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(m_bellPhase)));
     }
 }
 
-void SpeakerView::setColoured(bool coloured)
+// A view filling a screen fills the one the rule picks now, or closes when none is free of the
+// main window; a view that is a window stays where the user put it.
+void SpeakerView::followScreens()
 {
-    if (m_window)
-        m_digits.setColoured(coloured);
+    if (!m_window || m_screen.empty())
+        return;
+    const std::vector<Screen> all = screens();
+    const std::optional<std::size_t> screen
+        = speakerViewScreen(all, frameOf(m_mainWindow), m_screen);
+    if (!screen) {
+        close();
+        return;
+    }
+    m_screen = all[*screen].name;
+    const ScreenRect& area = all[*screen].area;
+    SetWindowPos(
+        m_window, nullptr, area.x, area.y, area.width, area.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK SpeakerView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -157,8 +214,22 @@ LRESULT SpeakerView::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDBLCLK:
         close();
         return 0;
+    case WM_DISPLAYCHANGE:
+        // Windows may still be moving windows off a screen that went; the view looks once that
+        // is done.
+        PostMessageW(m_window, followScreensMessage, 0, 0);
+        return 0;
+    case followScreensMessage:
+        followScreens();
+        return 0;
     case WM_DPICHANGED: {
-        // Beside the main window it keeps its size in proportion on a screen of another DPI.
+        // Filling a screen, it fills it again: the suggested rectangle keeps the view's size in
+        // proportion, which on a screen of another scale is no longer the screen's. Beside the
+        // main window, it keeps its size in proportion.
+        if (!m_screen.empty()) {
+            followScreens();
+            return 0;
+        }
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
             suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -174,7 +245,8 @@ LRESULT SpeakerView::handle(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         m_window = nullptr;
         m_digitsWindow = nullptr;
-        m_bellPhase = -1;
+        m_screen.clear();
+        m_describedPhase = -1;
         return DefWindowProcW(window, message, wParam, lParam);
     }
     default:

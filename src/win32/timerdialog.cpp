@@ -28,6 +28,7 @@ namespace {
     constexpr UINT stayOnTopCommand = 0x0020;
     constexpr UINT bellColoursCommand = 0x0030;
     constexpr UINT speakerViewCommand = 0x0040;
+    constexpr UINT remainingLargeCommand = 0x0050;
     // A chosen report path may be long; the chooser needs room for it.
     constexpr DWORD pathRoom = 32768;
 
@@ -63,7 +64,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTA
     : m_context { m_state, m_settings, *this, platform }
     , m_player(player)
     , m_instance(instance)
-    , m_speakerView(instance, m_annotations)
+    , m_speakerView(instance, m_annotations, m_settings)
 { }
 
 // The display font goes after its window, which is gone once run() returns.
@@ -144,6 +145,10 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
             toggleSpeakerView();
             return TRUE;
         }
+        if ((wParam & 0xFFF0) == remainingLargeCommand) {
+            toggleRemainingLarge();
+            return TRUE;
+        }
         return FALSE;
     case WM_INITMENU:
         // The speaker's view may have been closed from itself since.
@@ -158,6 +163,12 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return paintIconWhenMinimised();
     case WM_QUERYDRAGICON:
         return reinterpret_cast<INT_PTR>(m_largeIcon);
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        m_speakerView.mainWindowMoved(message);
+        return FALSE;
     case WM_DPICHANGED:
         // The display's font and the icons for the new DPI are in place before the dialog manager
         // lays the window out again, which leaves the display's font alone: it never shows the
@@ -168,6 +179,7 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         if (m_tick)
             m_tick->kill();
+        m_speakerView.close();
         // The display is among the named controls, and its description goes with its name.
         for (const auto& entry : screenReaderNames)
             m_annotations.clear(control(entry.id));
@@ -184,6 +196,8 @@ void TimerDialog::initialise()
         AppendMenuW(menu, MF_STRING, stayOnTopCommand, widen(texts::stayOnTopMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, bellColoursCommand, widen(texts::bellColoursMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, speakerViewCommand, widen(texts::speakerViewMenuItem).c_str());
+        AppendMenuW(
+            menu, MF_STRING, remainingLargeCommand, widen(texts::remainingLargeMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
     const UINT dpi = windowDpi(m_window);
@@ -233,6 +247,7 @@ void TimerDialog::onCommand(ControlId id)
         break;
     case ControlId::SettingsToggle:
         onSettingsToggle(m_context);
+        m_speakerView.refresh(); // the time to the next bell follows new bells at once
         break;
     case ControlId::Test:
         onTest(m_context);
@@ -270,9 +285,15 @@ void TimerDialog::toggleSpeakerView()
     if (m_speakerView.isOpen())
         m_speakerView.close();
     else
-        m_speakerView.open(m_window, narrow(windowText(control(ControlId::TimeDisplay))),
-            m_bellPhase, m_colouring.isOn());
+        m_speakerView.open(m_window);
     checkMenuItem(speakerViewCommand, m_speakerView.isOpen());
+}
+
+// Kept while the program runs, whether the view is open or not.
+void TimerDialog::toggleRemainingLarge()
+{
+    m_speakerView.setRemainingLarge(!m_speakerView.remainingLarge());
+    checkMenuItem(remainingLargeCommand, m_speakerView.remainingLarge());
 }
 
 void TimerDialog::checkMenuItem(UINT command, bool checked)
@@ -341,7 +362,7 @@ HWND TimerDialog::bellField(int field) const
 
 // Painted before returning, here and in the speaker's view: a bell due on this second blocks the
 // thread right after. The phase is told in words too, since not everyone sees the colour.
-void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t)
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds)
 {
     const HWND display = control(ControlId::TimeDisplay);
     if (bellPhase != m_bellPhase) {
@@ -353,7 +374,7 @@ void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::in
     }
     SetWindowTextW(display, widen(text).c_str());
     UpdateWindow(display);
-    m_speakerView.show(text, bellPhase);
+    m_speakerView.show(seconds, bellPhase);
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)

@@ -61,6 +61,7 @@ private:
     void toggleStayOnTop();
     void toggleBellColours();
     void toggleSpeakerView();
+    void toggleRemainingLarge();
     void checkMenuItem(UINT command, bool checked);
     bool paintIconWhenMinimised();
     void setIcons(UINT dpi);

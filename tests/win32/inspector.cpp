@@ -16,6 +16,9 @@
 //                                  "annotations<TAB>1" when the runtime answers with names a
 //                                  program gives its controls (0 when it keeps guessing from the
 //                                  labels), then "name<TAB>id<TAB>name" per control
+//   inspector minimise TITLE       minimises the window titled TITLE through its system command,
+//                                  as the system does, and prints "iconic<TAB>1" once it is;
+//   inspector restore TITLE        restores it again ("iconic<TAB>0")
 //   inspector hold PATH            opens PATH with no sharing, prints "held", and keeps it open
 //                                  until stopped
 //   inspector slides PATH          a stand-in slide show: opens a window titled "Slides" at the
@@ -234,6 +237,16 @@ int wmain(int argc, wchar_t** argv)
         print(std::string("annotations\t") + (annotationsHonoured() ? "1" : "0"));
         EnumChildWindows(window, printName, 0);
         CoUninitialize();
+        return 0;
+    }
+    if ((command == L"minimise" || command == L"restore") && argc > 2) {
+        const HWND window = FindWindowW(nullptr, argv[2]);
+        if (!window)
+            return 1;
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutW(window, WM_SYSCOMMAND,
+            command == L"minimise" ? SC_MINIMIZE : SC_RESTORE, 0, SMTO_ABORTIFHUNG, 5000, &unused);
+        print(std::string("iconic\t") + (IsIconic(window) ? "1" : "0"));
         return 0;
     }
     if (command == L"hold" && argc > 2) {
