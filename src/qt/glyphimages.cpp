@@ -16,12 +16,17 @@ namespace {
 
 } // namespace
 
-QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position, const QTransform& scale)
+QRect inkRect(const QRectF& bounds, const QPointF& position, const QTransform& scale)
 {
-    return scale.mapRect(font.boundingRect(glyph))
+    return scale.mapRect(bounds)
         .translated(position)
         .adjusted(-inkMargin, -inkMargin, inkMargin, inkMargin)
         .toAlignedRect();
+}
+
+QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position, const QTransform& scale)
+{
+    return inkRect(font.boundingRect(glyph), position, scale);
 }
 
 GlyphPiece::Key GlyphPiece::key() const
@@ -37,19 +42,18 @@ GlyphPiece::Key GlyphPiece::key() const
 }
 
 std::vector<GlyphPiece> glyphPieces(
-    const QList<quint32>& glyphs, const QList<QPointF>& positions, const GlyphLook& look)
+    const QList<quint32>& glyphs, const QList<QPointF>& positions, const QList<QRect>& inks)
 {
     std::vector<GlyphPiece> pieces;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        const QRect ink = inkRect(look.font, glyphs[i], positions[i], look.scale);
-        if (pieces.empty() || !pieces.back().ink.intersects(ink)) {
-            pieces.push_back({ { glyphs[i] }, { positions[i] }, ink });
+        if (pieces.empty() || !pieces.back().ink.intersects(inks[i])) {
+            pieces.push_back({ { glyphs[i] }, { positions[i] }, inks[i] });
             continue;
         }
         GlyphPiece& joined = pieces.back();
         joined.glyphs.append(glyphs[i]);
         joined.positions.append(positions[i]);
-        joined.ink |= ink;
+        joined.ink |= inks[i];
     }
     return pieces;
 }
@@ -81,10 +85,14 @@ bool GlyphImages::draw(QPainter& painter, const QPointF& origin, const QGlyphRun
         return false;
     const GlyphLook look { run.rawFont(), painter.pen().color(), background.color(),
         QTransform::fromScale(toDevice.m11(), toDevice.m22()) };
+    const QList<quint32> glyphs = run.glyphIndexes();
     QList<QPointF> positions = run.positions();
-    for (QPointF& position : positions)
-        position = toDevice.map(origin + position);
-    const std::vector<GlyphPiece> pieces = glyphPieces(run.glyphIndexes(), positions, look);
+    QList<QRect> inks;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        positions[i] = toDevice.map(origin + positions[i]);
+        inks.append(inkRect(look.font, glyphs[i], positions[i], look.scale));
+    }
+    const std::vector<GlyphPiece> pieces = glyphPieces(glyphs, positions, inks);
     painter.save();
     painter.setWorldTransform(toDevice.inverted());
     draw(painter, pieces, look, toDevice.mapRect(QRectF(area)).toAlignedRect());

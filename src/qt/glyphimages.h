@@ -18,8 +18,10 @@ class QPainter;
 
 namespace zelvano {
 
-// Where the ink of glyph may lie when it is drawn at position (on the baseline), in pixels of
-// whatever position is given in, scaled by scale; with room for antialiasing and hinting.
+// Where the ink of a glyph with the bounding box bounds may lie when it is drawn at position (on
+// the baseline), in pixels of whatever position is given in, scaled by scale; with room for
+// antialiasing and hinting.
+QRect inkRect(const QRectF& bounds, const QPointF& position, const QTransform& scale = QTransform());
 QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position,
     const QTransform& scale = QTransform());
 
@@ -51,9 +53,10 @@ struct GlyphPiece
     friend bool operator==(const GlyphPiece&, const GlyphPiece&) = default;
 };
 
-// The glyphs at positions (on the baseline, on the device) cut into pieces, in their order.
+// The glyphs at positions (on the baseline, on the device), their ink within inks, cut into
+// pieces, in their order.
 std::vector<GlyphPiece> glyphPieces(
-    const QList<quint32>& glyphs, const QList<QPointF>& positions, const GlyphLook& look);
+    const QList<quint32>& glyphs, const QList<QPointF>& positions, const QList<QRect>& inks);
 
 // The piece drawn on the background exactly as a painter draws its glyphs in place.
 QImage drawPiece(const GlyphPiece& piece, const GlyphLook& look);

@@ -18,14 +18,9 @@ namespace {
     const QString marksGap = QStringLiteral("  ");
 
     // In whole pixels, as the face lays text out.
-    int textWidth(const QRawFont& font, const QString& text)
+    int textWidth(GlyphMetrics& metrics, const QString& text)
     {
-        qreal width = 0;
-        const QList<QPointF> advances
-            = font.advancesForGlyphIndexes(font.glyphIndexesForString(text));
-        for (const QPointF& advance : advances)
-            width += advance.x();
-        return static_cast<int>(std::ceil(width));
+        return static_cast<int>(std::ceil(metrics.width(text)));
     }
 
     QString zeroed(QString text)
@@ -69,12 +64,13 @@ std::vector<SpeakerFace::Line> LecternLayout::lines(const QSize& size, const Lec
 
     std::vector<SpeakerFace::Line> lines;
     const QString figureSample = zeroed(content.figure);
-    const QString sizingSample = m_figure.width(figureSample) > m_figure.width(narrowestFigureSample)
+    const QString sizingSample
+        = m_figure.faceWidth(figureSample) > m_figure.faceWidth(narrowestFigureSample)
         ? figureSample
         : narrowestFigureSample;
     const QRawFont& figureFont = m_figure.font(sizingSample, figureArea.size());
     lines.push_back(centred(content.figure, figureFont, content.figureColour, figureArea,
-        textWidth(figureFont, figureSample)));
+        m_figure.fittedWidth(figureSample)));
 
     const QString gap = content.marks.isEmpty() || content.caption.isEmpty() ? QString() : marksGap;
     const QString captionSample = zeroed(content.marks + gap + content.caption);
@@ -82,38 +78,41 @@ std::vector<SpeakerFace::Line> LecternLayout::lines(const QSize& size, const Lec
         return lines;
     const QRawFont& captionFont = m_caption.font(captionSample, captionArea.size());
     const SpeakerFace::Line marks = centred(content.marks, captionFont, content.figureColour,
-        captionArea, textWidth(captionFont, captionSample));
+        captionArea, m_caption.fittedWidth(captionSample));
     SpeakerFace::Line caption = marks;
     caption.text = content.caption;
     caption.colour = content.captionColour;
-    caption.origin.rx() += textWidth(captionFont, content.marks + gap);
+    caption.origin.rx() += m_caption.fittedWidth(content.marks + gap);
     lines.push_back(marks);
     lines.push_back(caption);
     return lines;
 }
 
-LecternLayout::Fitting::Fitting(const QRawFont& face)
-    : m_face(face)
-{
-}
+LecternLayout::Fitting::Fitting(const QRawFont& face) { m_face.setFont(face); }
 
-int LecternLayout::Fitting::width(const QString& text) const { return textWidth(m_face, text); }
+int LecternLayout::Fitting::faceWidth(const QString& text) { return textWidth(m_face, text); }
+
+int LecternLayout::Fitting::fittedWidth(const QString& text) { return textWidth(m_fitted, text); }
 
 // Sizes scale the text almost in proportion, so one measurement gives a guess within a size or
 // two; each size tried costs a font engine.
 const QRawFont& LecternLayout::Fitting::font(const QString& sample, const QSize& area)
 {
-    if (sample == m_sample && area == m_area && m_fitted.isValid())
-        return m_fitted;
-    QRawFont font = m_face;
-    const auto fits = [&font, &sample, &area](int pixelSize) {
+    if (sample == m_sample && area == m_area && m_fitted.font().isValid())
+        return m_fitted.font();
+    QRawFont font = m_face.font();
+    const auto widthAt = [&font, &sample](int pixelSize) {
         font.setPixelSize(pixelSize);
-        return textWidth(font, sample) <= area.width()
-            && SpeakerFace::cellHeight(font) <= area.height();
+        GlyphMetrics sized;
+        sized.setFont(font);
+        return textWidth(sized, sample);
+    };
+    const auto fits = [&](int pixelSize) {
+        return widthAt(pixelSize) <= area.width() && SpeakerFace::cellHeight(font) <= area.height();
     };
     constexpr int probe = 100;
-    font.setPixelSize(probe);
-    const qreal scale = std::min(qreal(area.width()) / std::max(1, textWidth(font, sample)),
+    const int probeWidth = widthAt(probe);
+    const qreal scale = std::min(qreal(area.width()) / std::max(1, probeWidth),
         qreal(area.height()) / SpeakerFace::cellHeight(font));
     int pixelSize = std::max(1, static_cast<int>(probe * scale));
     while (pixelSize > 1 && !fits(pixelSize))
@@ -123,8 +122,8 @@ const QRawFont& LecternLayout::Fitting::font(const QString& sample, const QSize&
     font.setPixelSize(pixelSize);
     m_sample = sample;
     m_area = area;
-    m_fitted = font;
-    return m_fitted;
+    m_fitted.setFont(font);
+    return m_fitted.font();
 }
 
 } // namespace zelvano

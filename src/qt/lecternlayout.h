@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include "qt/glyphmetrics.h"
 #include "qt/speakerface.h"
 
 namespace zelvano {
@@ -44,14 +45,15 @@ private:
     public:
         explicit Fitting(const QRawFont& face);
         const QRawFont& font(const QString& sample, const QSize& area);
-        // The text's width at the face's own size, to compare texts by.
-        int width(const QString& text) const;
+        // A text's width at the face's own size, to compare texts by; and in the last font fitted.
+        int faceWidth(const QString& text);
+        int fittedWidth(const QString& text);
 
     private:
-        QRawFont m_face;
+        GlyphMetrics m_face;
         QString m_sample;
         QSize m_area;
-        QRawFont m_fitted;
+        GlyphMetrics m_fitted;
     };
 
     Fitting m_figure;

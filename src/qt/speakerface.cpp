@@ -63,9 +63,10 @@ void SpeakerFace::setLines(const std::vector<Line>& lines, int bellPhase)
 {
     const QString textBefore = text();
     const int phaseBefore = m_phase;
+    m_metrics.resize(std::max(m_metrics.size(), lines.size()));
     std::vector<Laid> laid;
-    for (const Line& line : lines)
-        laid.push_back(layOut(line));
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        laid.push_back(layOut(lines[i], m_metrics[i]));
 
     // What the old pieces covered and the new ones do not, and the new pieces.
     QRegion left;
@@ -93,7 +94,7 @@ void SpeakerFace::setLines(const std::vector<Line>& lines, int bellPhase)
     if (!drawsOnX()) {
         repaint(scaled(left + changed, 1 / devicePixelRatioF()));
     } else if (m_canvas) {
-        m_canvas->fill(left - piecesRegion(), m_background);
+        m_canvas->fill(withoutPieces(left), m_background);
         for (const auto& [line, piece] : added)
             m_canvas->draw(line, m_laid[line].pieces[piece], m_laid[line].look);
         m_canvas->flush();
@@ -150,7 +151,7 @@ void SpeakerFace::paintEvent(QPaintEvent* event)
             update();
             return;
         }
-        m_canvas->fill(area - piecesRegion(), m_background);
+        m_canvas->fill(withoutPieces(area), m_background);
         for (std::size_t line = 0; line < m_laid.size(); ++line) {
             for (const GlyphPiece& piece : m_laid[line].pieces) {
                 if (area.intersects(piece.ink))
@@ -169,27 +170,33 @@ void SpeakerFace::paintEvent(QPaintEvent* event)
         m_images[line].draw(painter, m_laid[line].pieces, m_laid[line].look, area.boundingRect());
 }
 
-SpeakerFace::Laid SpeakerFace::layOut(const Line& line) const
+SpeakerFace::Laid SpeakerFace::layOut(const Line& line, GlyphMetrics& metrics) const
 {
     Laid laid { { line.font, line.colour, m_background, QTransform() }, {}, {}, 0 };
-    const QList<quint32> glyphs = line.font.glyphIndexesForString(line.text);
-    const QList<QPointF> advances = line.font.advancesForGlyphIndexes(glyphs);
-    for (const QPointF& advance : advances) {
-        laid.positions.append(QPointF(line.origin.x() + qRound(laid.width), line.origin.y()));
-        laid.width += advance.x();
+    metrics.setFont(line.font);
+    QList<quint32> glyphs;
+    QList<QRect> inks;
+    for (const QChar character : line.text) {
+        const GlyphMetrics::Glyph& glyph = metrics.glyph(character);
+        const QPointF position(line.origin.x() + qRound(laid.width), line.origin.y());
+        glyphs.append(glyph.index);
+        laid.positions.append(position);
+        inks.append(inkRect(glyph.bounds, position));
+        laid.width += glyph.advance;
     }
-    laid.pieces = glyphPieces(glyphs, laid.positions, laid.look);
+    laid.pieces = glyphPieces(glyphs, laid.positions, inks);
     return laid;
 }
 
-QRegion SpeakerFace::piecesRegion() const
+QRegion SpeakerFace::withoutPieces(QRegion region) const
 {
-    QRegion covered;
     for (const Laid& laid : m_laid) {
-        for (const GlyphPiece& piece : laid.pieces)
-            covered += piece.ink;
+        for (const GlyphPiece& piece : laid.pieces) {
+            if (region.intersects(piece.ink))
+                region -= piece.ink;
+        }
     }
-    return covered;
+    return region;
 }
 
 bool SpeakerFace::drawsOnX() const { return testAttribute(Qt::WA_PaintOnScreen); }

@@ -8,6 +8,7 @@
 
 #include "qt/accessibletimedisplay.h"
 #include "qt/glyphimages.h"
+#include "qt/glyphmetrics.h"
 
 namespace zelvano {
 
@@ -68,14 +69,16 @@ private:
         qreal width = 0;
     };
 
-    Laid layOut(const Line& line) const;
-    QRegion piecesRegion() const;
+    Laid layOut(const Line& line, GlyphMetrics& metrics) const;
+    // The part of region that no piece covers.
+    QRegion withoutPieces(QRegion region) const;
     bool drawsOnX() const;
 
     QColor m_background;
     std::vector<Line> m_lines;
     std::vector<Laid> m_laid;
     int m_phase = 0;
+    std::vector<GlyphMetrics> m_metrics; // one per line
     std::vector<GlyphImages> m_images; // one per line
     std::unique_ptr<X11Canvas> m_canvas;
 };
