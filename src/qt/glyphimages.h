@@ -21,7 +21,8 @@ namespace zelvano {
 // Where the ink of a glyph with the bounding box bounds may lie when it is drawn at position (on
 // the baseline), in pixels of whatever position is given in, scaled by scale; with room for
 // antialiasing and hinting.
-QRect inkRect(const QRectF& bounds, const QPointF& position, const QTransform& scale = QTransform());
+QRect inkRect(
+    const QRectF& bounds, const QPointF& position, const QTransform& scale = QTransform());
 QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position,
     const QTransform& scale = QTransform());
 

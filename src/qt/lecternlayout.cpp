@@ -56,10 +56,10 @@ LecternLayout::LecternLayout()
     : m_figure(unhinted(TimeDisplay::typeface()))
     // The display's face has no kana; this one has them, and the marks, and the digits.
     , m_caption(unhinted(QFont(QStringLiteral("Noto Sans CJK JP")), QFontDatabase::Japanese))
-{
-}
+{ }
 
-std::vector<SpeakerFace::Line> LecternLayout::lines(const QSize& size, const LecternContent& content)
+std::vector<SpeakerFace::Line> LecternLayout::lines(
+    const QSize& size, const LecternContent& content)
 {
     const int marginX = static_cast<int>(size.width() * marginFraction);
     const int marginY = static_cast<int>(size.height() * marginFraction);

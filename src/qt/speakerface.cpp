@@ -24,8 +24,8 @@ namespace {
             return region;
         QRegion result;
         for (const QRect& rect : region) {
-            result += QRectF(rect.x() * factor, rect.y() * factor, rect.width() * factor,
-                rect.height() * factor)
+            result += QRectF(
+                rect.x() * factor, rect.y() * factor, rect.width() * factor, rect.height() * factor)
                           .toAlignedRect();
         }
         return result;

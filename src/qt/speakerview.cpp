@@ -23,8 +23,8 @@ namespace {
     // The view's colour for a bell phase; 0 is the colour of no phase.
     QColor phaseColour(int bellPhase)
     {
-        return qColour(speakerViewPalette.digits.at(static_cast<std::size_t>(
-            std::clamp(bellPhase, 0, BellSettings::bellCount))));
+        return qColour(speakerViewPalette.digits.at(
+            static_cast<std::size_t>(std::clamp(bellPhase, 0, BellSettings::bellCount))));
     }
 
 } // namespace
@@ -77,8 +77,7 @@ void SpeakerView::showContent()
         phaseColour(0) };
     const qreal ratio = devicePixelRatioF();
     m_face->setLines(
-        m_layout.lines(QSize(qRound(width() * ratio), qRound(height() * ratio)), content),
-        m_phase);
+        m_layout.lines(QSize(qRound(width() * ratio), qRound(height() * ratio)), content), m_phase);
 }
 
 void SpeakerView::showBesideMainWindow()
@@ -142,8 +141,8 @@ void SpeakerView::followScreens()
     if (!isVisible())
         return;
     if (!m_screen.isEmpty()) {
-        const std::optional<std::size_t> screen = speakerViewScreen(ScreenWatch::screens(),
-            ScreenWatch::frame(*m_mainWindow), m_screen.toStdString());
+        const std::optional<std::size_t> screen = speakerViewScreen(
+            ScreenWatch::screens(), ScreenWatch::frame(*m_mainWindow), m_screen.toStdString());
         if (!screen) {
             close();
             return;

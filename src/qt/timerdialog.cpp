@@ -314,8 +314,8 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
         QString::fromUtf8(texts::speakerViewMenuItem), this, &TimerDialog::setSpeakerViewOpen);
     view->setCheckable(true);
     view->setChecked(speakerView() != nullptr);
-    QAction* remaining = menu.addAction(QString::fromUtf8(texts::remainingLargeMenuItem), this,
-        &TimerDialog::setRemainingLarge);
+    QAction* remaining = menu.addAction(
+        QString::fromUtf8(texts::remainingLargeMenuItem), this, &TimerDialog::setRemainingLarge);
     remaining->setCheckable(true);
     remaining->setChecked(m_remainingLarge);
     menu.addSeparator();

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <optional>
+#include <xcb/xcb.h>
 
 #include <QGuiApplication>
 #include <QRegion>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
-#include <xcb/xcb.h>
 
 namespace zelvano {
 
@@ -30,7 +30,8 @@ namespace {
 
     std::optional<Visual> findVisual(const xcb_setup_t* setup, xcb_visualid_t id)
     {
-        for (auto screens = xcb_setup_roots_iterator(setup); screens.rem; xcb_screen_next(&screens)) {
+        for (auto screens = xcb_setup_roots_iterator(setup); screens.rem;
+             xcb_screen_next(&screens)) {
             for (auto depths = xcb_screen_allowed_depths_iterator(screens.data); depths.rem;
                  xcb_depth_next(&depths)) {
                 for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
@@ -127,8 +128,8 @@ void X11Canvas::fill(const QRegion& region, const QColor& colour)
     std::vector<xcb_rectangle_t> rects;
     for (const QRect& rect : region)
         rects.push_back(xcbRect(rect));
-    xcb_poly_fill_rectangle(m_connection, m_window, m_context,
-        static_cast<std::uint32_t>(rects.size()), rects.data());
+    xcb_poly_fill_rectangle(
+        m_connection, m_window, m_context, static_cast<std::uint32_t>(rects.size()), rects.data());
 }
 
 void X11Canvas::draw(std::size_t layer, const GlyphPiece& piece, const GlyphLook& look)
@@ -159,7 +160,8 @@ std::uint32_t X11Canvas::upload(const QImage& image)
     constexpr std::uint32_t requestHeader = 24;
     const std::uint32_t longestRequest = xcb_get_maximum_request_length(m_connection) * 4;
     const auto rowBytes = static_cast<std::uint32_t>(image.bytesPerLine());
-    const int rowsAtOnce = static_cast<int>(std::max(1U, (longestRequest - requestHeader) / rowBytes));
+    const int rowsAtOnce
+        = static_cast<int>(std::max(1U, (longestRequest - requestHeader) / rowBytes));
     for (int top = 0; top < image.height(); top += rowsAtOnce) {
         const int rows = std::min(rowsAtOnce, image.height() - top);
         xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_context, size.width,

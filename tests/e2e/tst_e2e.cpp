@@ -649,8 +649,7 @@ void TestEndToEnd::speakerViewFollowsTheScreens()
     QVERIFY(viewFills(right));
 
     QVERIFY(m_x->removeMonitor(XServer::rightScreen));
-    QVERIFY2(m_x->waitForNoWindow(speakerViewTitle),
-        "the view stayed when its screen went away");
+    QVERIFY2(m_x->waitForNoWindow(speakerViewTitle), "the view stayed when its screen went away");
     QVERIFY(m_x->addMonitor(XServer::rightScreen, XServer::screenSize.width()));
     QVERIFY(openView());
     QVERIFY(viewFills(right));
@@ -659,8 +658,8 @@ void TestEndToEnd::speakerViewFollowsTheScreens()
     QVERIFY2(viewFills(left), "the view did not leave the screen the main window came onto");
     QCOMPARE(m_x->xdotool({ QStringLiteral("getwindowfocus") }), program->window());
 
-    QVERIFY(m_x->xdotool({ QStringLiteral("windowminimize"), QStringLiteral("--sync"),
-        program->window() }));
+    QVERIFY(m_x->xdotool(
+        { QStringLiteral("windowminimize"), QStringLiteral("--sync"), program->window() }));
     QThread::msleep(500);
     QCOMPARE(m_x->windowsTitled(speakerViewTitle).size(), 1);
 }

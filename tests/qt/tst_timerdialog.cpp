@@ -652,8 +652,8 @@ void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
     const QImage captionLine = big.copy(0, captionTop, big.width(), big.height() - captionTop);
     const QColor noPhase = qColour(speakerViewPalette.digits[0]);
     const QColor phaseColour = qColour(speakerViewPalette.digits.at(std::size_t(phase)));
-    QVERIFY2(pixelsOf(figure, colourOn ? phaseColour : noPhase) > 200,
-        qPrintable(phaseColour.name()));
+    QVERIFY2(
+        pixelsOf(figure, colourOn ? phaseColour : noPhase) > 200, qPrintable(phaseColour.name()));
     QVERIFY(pixelsOf(captionLine, noPhase) > 20);
     QCOMPARE(pixelsOf(captionLine, phaseColour) > 20, colourOn || phase == 0);
     QVERIFY(pixelsOf(big, qColour(speakerViewPalette.background)) > big.width() * big.height() / 2);
@@ -665,8 +665,8 @@ void TestTimerDialog::speakerViewShowsTheTimeToTheNextBell_data()
     QTest::addColumn<int>("turnRemainingLargeOn"); // 0 never, 1 before the view opens, 2 after
     QTest::addColumn<QStringList>("lines");
     // The bells ring at 20, 25 and 30 minutes; 2:06 is shown.
-    QTest::newRow("elapsed large") << false << 0
-                                   << QStringList { "2:06", "", "1回目のベルまで 17:54" };
+    QTest::newRow("elapsed large")
+        << false << 0 << QStringList { "2:06", "", "1回目のベルまで 17:54" };
     QTest::newRow("with the bells reached")
         << true << 0 << QStringList { "2:06", "○○○", "1回目のベルまで 17:54" };
     QTest::newRow("remaining large, chosen while open")
@@ -778,7 +778,8 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
     for (const auto& [shown, phase, large] : { std::tuple { "000:00", 0, "0:00" },
              std::tuple { "001:59", 1, "1:59" }, std::tuple { "004:00", 3, "4:00" } }) {
         m_dialog->setDisplayText(shown, phase, secondsShown(QString::fromLatin1(shown)));
-        for (const auto& [field, text] : { std::pair { display, shown }, std::pair { view, large } }) {
+        for (const auto& [field, text] :
+            { std::pair { display, shown }, std::pair { view, large } }) {
             QCOMPARE(field->textInterface()->text(0, field->textInterface()->characterCount()),
                 QString::fromLatin1(text));
             QCOMPARE(field->text(QAccessible::Description),
