@@ -1,21 +1,22 @@
 #include "qt/accessibletimedisplay.h"
 
 #include <QAccessibleWidget>
+#include <QWidget>
 
 #include "core/texts.h"
-#include "qt/timedisplay.h"
 
 namespace zelvano {
 
 namespace {
 
-    // A read-only text field with nothing selectable and no cursor. The face the display paints
-    // its text on is no control of its own, so the field has no children.
+    // A read-only text field with nothing selectable and no cursor. What the field paints its text
+    // on is no control of its own, so the field has no children.
     class AccessibleTimeDisplay final : public QAccessibleWidget, public QAccessibleTextInterface
     {
     public:
-        explicit AccessibleTimeDisplay(TimeDisplay* display)
-            : QAccessibleWidget(display, QAccessible::EditableText)
+        AccessibleTimeDisplay(QWidget* widget, const TimeField* field)
+            : QAccessibleWidget(widget, QAccessible::EditableText)
+            , m_field(field)
         { }
 
         QAccessible::State state() const override
@@ -30,7 +31,7 @@ namespace {
         QString text(QAccessible::Text kind) const override
         {
             if (kind == QAccessible::Value)
-                return display()->text();
+                return m_field->text();
             if (kind == QAccessible::Description)
                 return phaseDescription();
             return QAccessibleWidget::text(kind);
@@ -62,7 +63,7 @@ namespace {
 
         QString text(int startOffset, int endOffset) const override
         {
-            const QString shown = display()->text();
+            const QString shown = m_field->text();
             if (endOffset < 0 || endOffset > shown.size())
                 endOffset = static_cast<int>(shown.size());
             if (startOffset < 0 || startOffset >= endOffset)
@@ -70,11 +71,11 @@ namespace {
             return shown.mid(startOffset, endOffset - startOffset);
         }
 
-        int characterCount() const override { return static_cast<int>(display()->text().size()); }
+        int characterCount() const override { return static_cast<int>(m_field->text().size()); }
 
         QRect characterRect(int offset) const override
         {
-            return display()->characterRectOnScreen(offset);
+            return m_field->characterRectOnScreen(offset);
         }
 
         int offsetAtPoint(const QPoint&) const override { return -1; }
@@ -90,16 +91,17 @@ namespace {
         QString phaseDescription() const
         {
             return QString::fromUtf8(
-                texts::bellPhaseDescriptions.at(static_cast<std::size_t>(display()->bellPhase())));
+                texts::bellPhaseDescriptions.at(static_cast<std::size_t>(m_field->bellPhase())));
         }
 
-        TimeDisplay* display() const { return static_cast<TimeDisplay*>(widget()); }
+        const TimeField* m_field;
     };
 
-    QAccessibleInterface* accessibleTimeDisplay(const QString& className, QObject* object)
+    QAccessibleInterface* accessibleTimeDisplay(const QString&, QObject* object)
     {
-        if (className == QLatin1String(TimeDisplay::staticMetaObject.className()))
-            return new AccessibleTimeDisplay(static_cast<TimeDisplay*>(object));
+        auto* widget = qobject_cast<QWidget*>(object);
+        if (const auto* field = dynamic_cast<const TimeField*>(widget))
+            return new AccessibleTimeDisplay(widget, field);
         return nullptr;
     }
 
@@ -109,6 +111,21 @@ void installAccessibleTimeDisplay()
 {
     static const bool installed = (QAccessible::installFactory(accessibleTimeDisplay), true);
     Q_UNUSED(installed);
+}
+
+void announceTimeChange(
+    QWidget& widget, const TimeField& field, const QString& textBefore, int phaseBefore)
+{
+    if (!QAccessible::isActive())
+        return;
+    if (field.text() != textBefore) {
+        QAccessibleTextUpdateEvent event(&widget, 0, textBefore, field.text());
+        QAccessible::updateAccessibility(&event);
+    }
+    if (field.bellPhase() != phaseBefore) {
+        QAccessibleEvent event(&widget, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 } // namespace zelvano

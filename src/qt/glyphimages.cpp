@@ -1,11 +1,9 @@
 #include "qt/glyphimages.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include <QBrush>
 #include <QGlyphRun>
-#include <QList>
 #include <QPainter>
 
 namespace zelvano {
@@ -18,12 +16,64 @@ namespace {
 
 } // namespace
 
-QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position, const QTransform& scale)
+QRect inkRect(const QRectF& bounds, const QPointF& position, const QTransform& scale)
 {
-    return scale.mapRect(font.boundingRect(glyph))
+    return scale.mapRect(bounds)
         .translated(position)
         .adjusted(-inkMargin, -inkMargin, inkMargin, inkMargin)
         .toAlignedRect();
+}
+
+QRect inkRect(const QRawFont& font, quint32 glyph, const QPointF& position, const QTransform& scale)
+{
+    return inkRect(font.boundingRect(glyph), position, scale);
+}
+
+GlyphPiece::Key GlyphPiece::key() const
+{
+    Key key;
+    key.reserve(static_cast<std::size_t>(glyphs.size()) * 3);
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        key.push_back(glyphs[i]);
+        key.push_back(positions[i].x() - ink.x());
+        key.push_back(positions[i].y() - ink.y());
+    }
+    return key;
+}
+
+std::vector<GlyphPiece> glyphPieces(
+    const QList<quint32>& glyphs, const QList<QPointF>& positions, const QList<QRect>& inks)
+{
+    std::vector<GlyphPiece> pieces;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        if (pieces.empty() || !pieces.back().ink.intersects(inks[i])) {
+            pieces.push_back({ { glyphs[i] }, { positions[i] }, inks[i] });
+            continue;
+        }
+        GlyphPiece& joined = pieces.back();
+        joined.glyphs.append(glyphs[i]);
+        joined.positions.append(positions[i]);
+        joined.ink |= inks[i];
+    }
+    return pieces;
+}
+
+QImage drawPiece(const GlyphPiece& piece, const GlyphLook& look)
+{
+    QImage image(piece.ink.size(), QImage::Format_RGB32);
+    image.fill(look.background);
+    QPainter painter(&image);
+    painter.setPen(look.colour);
+    QGlyphRun single;
+    single.setRawFont(look.font);
+    single.setPositions({ QPointF() });
+    for (qsizetype i = 0; i < piece.glyphs.size(); ++i) {
+        const QPointF at = piece.positions[i] - piece.ink.topLeft();
+        painter.setWorldTransform(look.scale * QTransform::fromTranslate(at.x(), at.y()));
+        single.setGlyphIndexes({ piece.glyphs[i] });
+        painter.drawGlyphRun(QPointF(), single);
+    }
+    return image;
 }
 
 bool GlyphImages::draw(QPainter& painter, const QPointF& origin, const QGlyphRun& run,
@@ -33,56 +83,38 @@ bool GlyphImages::draw(QPainter& painter, const QPointF& origin, const QGlyphRun
     if (toDevice.type() > QTransform::TxScale || background.style() != Qt::SolidPattern
         || !background.isOpaque())
         return false;
-    const QTransform scale = QTransform::fromScale(toDevice.m11(), toDevice.m22());
-    forgetAllBut(run.rawFont(), painter.pen().color(), background.color(), scale);
-
-    struct Placed
-    {
-        quint32 glyph;
-        QPoint pixel; // the device pixel that holds the glyph's origin
-        QPointF fraction; // where in that pixel the origin lies
-        QRect ink; // on the device
-    };
+    const GlyphLook look { run.rawFont(), painter.pen().color(), background.color(),
+        QTransform::fromScale(toDevice.m11(), toDevice.m22()) };
     const QList<quint32> glyphs = run.glyphIndexes();
-    const QList<QPointF> positions = run.positions();
-    QList<Placed> placed;
+    QList<QPointF> positions = run.positions();
+    QList<QRect> inks;
     for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        const QPointF at = toDevice.map(origin + positions[i]);
-        const QPoint pixel(
-            static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
-        placed.append({ glyphs[i], pixel, at - pixel, inkRect(m_font, glyphs[i], at, m_scale) });
+        positions[i] = toDevice.map(origin + positions[i]);
+        inks.append(inkRect(look.font, glyphs[i], positions[i], look.scale));
     }
-    for (qsizetype i = 0; i < placed.size(); ++i) {
-        for (qsizetype j = i + 1; j < placed.size(); ++j) {
-            if (placed[i].ink.intersects(placed[j].ink))
-                return false;
-        }
-    }
-
-    const QRect deviceArea = toDevice.mapRect(QRectF(area)).toAlignedRect();
+    const std::vector<GlyphPiece> pieces = glyphPieces(glyphs, positions, inks);
     painter.save();
     painter.setWorldTransform(toDevice.inverted());
-    for (const Placed& glyph : placed) {
-        if (glyph.ink.intersects(deviceArea)) {
-            drawInBands(painter, glyph.ink.topLeft(),
-                image(glyph.glyph, glyph.fraction, glyph.ink.translated(-glyph.pixel)));
-        }
-    }
+    draw(painter, pieces, look, toDevice.mapRect(QRectF(area)).toAlignedRect());
     painter.restore();
     return true;
 }
 
-void GlyphImages::forgetAllBut(
-    const QRawFont& font, const QColor& colour, const QColor& background, const QTransform& scale)
+void GlyphImages::draw(QPainter& painter, const std::vector<GlyphPiece>& pieces,
+    const GlyphLook& look, const QRect& area)
 {
-    if (font == m_font && colour == m_colour && background == m_background && scale == m_scale
-        && m_images.size() < mostImages)
-        return;
-    m_images.clear();
-    m_font = font;
-    m_colour = colour;
-    m_background = background;
-    m_scale = scale;
+    if (look != m_look || m_images.size() >= mostImages) {
+        m_images.clear();
+        m_look = look;
+    }
+    for (const GlyphPiece& piece : pieces) {
+        if (!piece.ink.intersects(area))
+            continue;
+        QImage& image = m_images[piece.key()];
+        if (image.isNull())
+            image = drawPiece(piece, look);
+        drawInBands(painter, piece.ink.topLeft(), image);
+    }
 }
 
 void GlyphImages::drawInBands(QPainter& painter, const QPoint& at, const QImage& image)
@@ -93,25 +125,6 @@ void GlyphImages::drawInBands(QPainter& painter, const QPoint& at, const QImage&
         const QRect band(0, top, image.width(), std::min(bandHeight, image.height() - top));
         painter.drawImage(at + band.topLeft(), image, band);
     }
-}
-
-const QImage& GlyphImages::image(quint32 glyph, const QPointF& fraction, const QRect& ink)
-{
-    QImage& drawn = m_images[{ glyph, fraction.x(), fraction.y() }];
-    if (drawn.isNull()) {
-        drawn = QImage(ink.size(), QImage::Format_RGB32);
-        drawn.fill(m_background);
-        QPainter painter(&drawn);
-        painter.setPen(m_colour);
-        painter.setWorldTransform(
-            m_scale * QTransform::fromTranslate(fraction.x() - ink.x(), fraction.y() - ink.y()));
-        QGlyphRun single;
-        single.setRawFont(m_font);
-        single.setGlyphIndexes({ glyph });
-        single.setPositions({ QPointF() });
-        painter.drawGlyphRun(QPointF(), single);
-    }
-    return drawn;
 }
 
 } // namespace zelvano

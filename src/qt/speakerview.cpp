@@ -2,107 +2,118 @@
 
 #include <algorithm>
 
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "clock/lectern.h"
 #include "core/phasecolours.h"
+#include "core/speakerscreen.h"
 #include "core/texts.h"
-#include "qt/timedisplay.h"
+#include "qt/screenwatch.h"
+#include "qt/speakerface.h"
 #include "qt/windowplacement.h"
 
 namespace zelvano {
 
 namespace {
 
-    // The widest time of a talk: the font is chosen so that it fits, and stays put as time runs.
-    const QString sizingSample = QStringLiteral("000:00");
-    // The room left on each side of the time, as a fraction of the window's width and height.
-    constexpr double marginFraction = 0.05;
+    QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
 
-    // The largest whole pixel size of the display's face at which the sample, its whole cell
-    // high, fits into area. Sizes scale the text almost in proportion, so one measurement gives
-    // a guess within a size or two.
-    QFont fittingFont(const QSize& area)
+    // The view's colour for a bell phase; 0 is the colour of no phase.
+    QColor phaseColour(int bellPhase)
     {
-        QFont font = TimeDisplay::typeface();
-        const auto fits = [&font, &area](int pixelSize) {
-            font.setPixelSize(pixelSize);
-            const QFontMetricsF metrics(font);
-            return metrics.horizontalAdvance(sizingSample) <= area.width()
-                && metrics.height() <= area.height();
-        };
-        constexpr int probe = 100;
-        font.setPixelSize(probe);
-        const QFontMetricsF metrics(font);
-        const double scale = std::min(area.width() / metrics.horizontalAdvance(sizingSample),
-            area.height() / metrics.height());
-        int pixelSize = std::max(1, static_cast<int>(probe * scale));
-        while (pixelSize > 1 && !fits(pixelSize))
-            --pixelSize;
-        while (fits(pixelSize + 1))
-            ++pixelSize;
-        font.setPixelSize(pixelSize);
-        return font;
-    }
-
-    // The speaker's palette with every phase in the colour of no phase.
-    PhasePalette withoutPhaseColours(PhasePalette palette)
-    {
-        palette.digits.fill(palette.digits[0]);
-        return palette;
+        return qColour(speakerViewPalette.digits.at(
+            static_cast<std::size_t>(std::clamp(bellPhase, 0, BellSettings::bellCount))));
     }
 
 } // namespace
 
-SpeakerView::SpeakerView(QWidget* mainWindow)
+SpeakerView::SpeakerView(QWidget* mainWindow, const BellSettings& settings)
     : QWidget(mainWindow, Qt::Window)
-    , m_display(new TimeDisplay(this, TimeDisplay::Look::Bare))
+    , m_mainWindow(mainWindow)
+    , m_settings(settings)
+    , m_face(new SpeakerFace(this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);
     const QString caption = QString::fromUtf8(texts::speakerViewCaption);
     setWindowTitle(caption);
     setAccessibleName(caption);
-    m_display->setAccessibleName(caption);
-    setColourByPhase(false);
-    // Once Qt has moved the windows off a screen that went away.
-    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &SpeakerView::closeWithoutProjector,
-        Qt::QueuedConnection);
+    m_face->setAccessibleName(caption);
+    m_face->setBackground(qColour(speakerViewPalette.background));
+    QPalette dark = palette();
+    dark.setColor(QPalette::Window, qColour(speakerViewPalette.background));
+    setPalette(dark);
+    connect(new ScreenWatch(*mainWindow, this), &ScreenWatch::changed, this,
+        &SpeakerView::followScreens);
 }
 
-QString SpeakerView::text() const { return m_display->text(); }
-
-void SpeakerView::setText(const QString& text, int bellPhase)
+void SpeakerView::showTime(std::int32_t seconds, int bellPhase)
 {
-    m_display->setText(text, bellPhase);
+    m_seconds = seconds;
+    m_phase = bellPhase;
+    showContent();
 }
 
 void SpeakerView::setColourByPhase(bool on)
 {
-    m_display->setPhasePalette(on ? speakerViewPalette : withoutPhaseColours(speakerViewPalette));
+    m_colourByPhase = on;
+    showContent();
+}
+
+void SpeakerView::setRemainingLarge(bool on)
+{
+    m_remainingLarge = on;
+    showContent();
+}
+
+void SpeakerView::showContent()
+{
+    const LecternText text = lecternText(m_seconds, m_settings, m_remainingLarge);
+    const LecternContent content { QString::fromStdString(text.figure),
+        m_colourByPhase ? QString::fromStdString(bellMarks(m_phase)) : QString(),
+        QString::fromStdString(text.caption), phaseColour(m_colourByPhase ? m_phase : 0),
+        phaseColour(0) };
+    const qreal ratio = devicePixelRatioF();
+    m_face->setLines(
+        m_layout.lines(QSize(qRound(width() * ratio), qRound(height() * ratio)), content), m_phase);
 }
 
 void SpeakerView::showBesideMainWindow()
 {
-    const QWidget* mainWindow = parentWidget();
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const auto other = std::find_if(screens.begin(), screens.end(),
-        [mainWindow](const QScreen* screen) { return screen != mainWindow->screen(); });
-    if (other != screens.end()) {
-        setScreen(*other);
-        setGeometry((*other)->geometry());
-        // Not showFullScreen(), which also activates the window.
-        setWindowState(windowState() | Qt::WindowFullScreen);
-        show();
+    const std::optional<std::size_t> screen = speakerViewScreen(
+        ScreenWatch::screens(), ScreenWatch::frame(*m_mainWindow), std::string_view());
+    if (screen)
+        fill(QGuiApplication::screens().at(static_cast<qsizetype>(*screen)));
+    else
+        showAsWindow();
+}
+
+// A window manager keeps a full-screen window on its screen, and may hand the keyboard to a shown
+// window that becomes full-screen: a view that moves is shown afresh, as when it opened. Not
+// showFullScreen(), which also activates the window.
+void SpeakerView::fill(QScreen* screen)
+{
+    const QRect area = screen->geometry();
+    m_screen = screen->name();
+    if (isVisible() && isFullScreen() && geometry() == area)
         return;
-    }
-    // Beside the main window, on the side with more room, as large as that room allows up to a
-    // third of the screen's width; the window manager frames it as it framed the main window.
-    const QRect available = mainWindow->screen()->availableGeometry();
-    const QRect mainFrame = mainWindow->frameGeometry();
-    const QRect mainClient = mainWindow->geometry();
+    hide();
+    setScreen(screen);
+    setGeometry(area);
+    setWindowState(windowState() | Qt::WindowFullScreen);
+    show();
+}
+
+// Beside the main window, on the side with more room, as large as that room allows up to a third
+// of the screen's width; the window manager frames it as it framed the main window.
+void SpeakerView::showAsWindow()
+{
+    m_screen.clear();
+    const QRect available = m_mainWindow->screen()->availableGeometry();
+    const QRect mainFrame = m_mainWindow->frameGeometry();
+    const QRect mainClient = m_mainWindow->geometry();
     const QMargins frame(mainClient.left() - mainFrame.left(), mainClient.top() - mainFrame.top(),
         mainFrame.right() - mainClient.right(), mainFrame.bottom() - mainClient.bottom());
     const int leftRoom = mainFrame.left() - available.left();
@@ -124,12 +135,21 @@ void SpeakerView::showBesideMainWindow()
     show();
 }
 
-// When the projector is unplugged, the view that filled it would fill the main window's screen
-// and hide the main window: it closes instead, and can be opened again beside the main window.
-void SpeakerView::closeWithoutProjector()
+// A window stays where the user put it; its content follows a change of scale.
+void SpeakerView::followScreens()
 {
-    if (isVisible() && isFullScreen() && screen() == parentWidget()->screen())
-        close();
+    if (!isVisible())
+        return;
+    if (!m_screen.isEmpty()) {
+        const std::optional<std::size_t> screen = speakerViewScreen(
+            ScreenWatch::screens(), ScreenWatch::frame(*m_mainWindow), m_screen.toStdString());
+        if (!screen) {
+            close();
+            return;
+        }
+        fill(QGuiApplication::screens().at(static_cast<qsizetype>(*screen)));
+    }
+    showContent();
 }
 
 void SpeakerView::keyPressEvent(QKeyEvent* event)
@@ -145,10 +165,8 @@ void SpeakerView::mouseDoubleClickEvent(QMouseEvent*) { close(); }
 
 void SpeakerView::resizeEvent(QResizeEvent* event)
 {
-    m_display->setGeometry(rect());
-    const int marginX = static_cast<int>(width() * marginFraction);
-    const int marginY = static_cast<int>(height() * marginFraction);
-    m_display->setFont(fittingFont(rect().adjusted(marginX, marginY, -marginX, -marginY).size()));
+    m_face->setGeometry(rect());
+    showContent();
     QWidget::resizeEvent(event);
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QAccessible>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QPaintEvent>
@@ -12,7 +11,6 @@
 #include <QStyleOptionFrame>
 
 #include "core/bellsettings.h"
-#include "qt/accessibletimedisplay.h"
 #include "qt/glyphimages.h"
 
 namespace zelvano {
@@ -198,9 +196,8 @@ private:
     QRect m_textArea;
 };
 
-TimeDisplay::TimeDisplay(QWidget* parent, Look look)
+TimeDisplay::TimeDisplay(QWidget* parent)
     : QWidget(parent)
-    , m_look(look)
     , m_face(new Face(this))
 {
     installAccessibleTimeDisplay();
@@ -228,16 +225,7 @@ void TimeDisplay::setText(const QString& text, int bellPhase)
     if (text == before && bellPhase == phaseBefore)
         return;
     m_face->setText(text, bellPhase);
-    if (!QAccessible::isActive())
-        return;
-    if (text != before) {
-        QAccessibleTextUpdateEvent event(this, 0, before, text);
-        QAccessible::updateAccessibility(&event);
-    }
-    if (bellPhase != phaseBefore) {
-        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&event);
-    }
+    announceTimeChange(*this, *this, before, phaseBefore);
 }
 
 void TimeDisplay::setPhasePalette(const std::optional<PhasePalette>& palette)
@@ -254,8 +242,6 @@ QRect TimeDisplay::characterRectOnScreen(qsizetype index) const
 // The frame and the base colour, as the style paints a read-only line edit.
 void TimeDisplay::paintEvent(QPaintEvent*)
 {
-    if (m_look == Look::Bare)
-        return;
     const QStyleOptionFrame option = frameOption();
     QPainter painter(this);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
@@ -288,11 +274,6 @@ QStyleOptionFrame TimeDisplay::frameOption() const
 
 void TimeDisplay::placeFace()
 {
-    if (m_look == Look::Bare) {
-        m_face->setGeometry(rect());
-        m_face->setTextArea(m_face->rect());
-        return;
-    }
     const QStyleOptionFrame option = frameOption();
     const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
     const QRect face = contents.adjusted(1, 1, -1, -1);

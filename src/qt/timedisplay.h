@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "core/phasecolours.h"
+#include "qt/accessibletimedisplay.h"
 
 class QStyleOptionFrame;
 
@@ -17,22 +18,18 @@ namespace zelvano {
 // The text is painted on an opaque face inside the frame, a child widget of its own: Qt repaints
 // an opaque widget without painting what lies behind it, so a new time costs the few glyphs that
 // change, not the group box and window behind the field, and only those pixels go to the X server.
-//
-// Bare, it is the face alone, with no frame: the speaker's view fills its window with it.
-class TimeDisplay final : public QWidget
+class TimeDisplay final : public QWidget, public TimeField
 {
     Q_OBJECT
 
 public:
-    enum class Look { Field, Bare };
-
-    explicit TimeDisplay(QWidget* parent, Look look = Look::Field);
+    explicit TimeDisplay(QWidget* parent);
 
     // The display's typeface, at no particular size.
     static QFont typeface();
 
-    QString text() const;
-    int bellPhase() const;
+    QString text() const override;
+    int bellPhase() const override;
     // The text with the bell phase it belongs to (0, none, to the last bell); a new phase
     // repaints the whole face when the digits take the phase's colour.
     void setText(const QString& text, int bellPhase);
@@ -41,8 +38,7 @@ public:
     // style's colours of a read-only field.
     void setPhasePalette(const std::optional<PhasePalette>& palette);
 
-    // Where the character at index lies on the screen, for screen readers.
-    QRect characterRectOnScreen(qsizetype index) const;
+    QRect characterRectOnScreen(qsizetype index) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -55,7 +51,6 @@ private:
     QStyleOptionFrame frameOption() const;
     void placeFace();
 
-    Look m_look;
     Face* m_face;
 };
 

@@ -116,6 +116,11 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     connectButton(ControlId::Stop, onStop);
     connectButton(ControlId::Slide, onSlide);
     connectButton(ControlId::SettingsToggle, onSettingsToggle);
+    // Confirmed bells move the next bell of the time shown.
+    connect(m_settingsToggle, &QPushButton::clicked, this, [this] {
+        if (SpeakerView* view = speakerView())
+            view->showTime(m_shownSeconds, m_display->bellPhase());
+    });
     connectButton(ControlId::Test, onTest);
     connectButton(ControlId::Save, onSave);
 
@@ -136,12 +141,12 @@ void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t)
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds)
 {
-    const QString shown = qs(text);
-    m_display->setText(shown, bellPhase);
+    m_display->setText(qs(text), bellPhase);
+    m_shownSeconds = seconds;
     if (SpeakerView* view = speakerView())
-        view->setText(shown, bellPhase);
+        view->showTime(seconds, bellPhase);
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
@@ -273,10 +278,18 @@ void TimerDialog::setSpeakerViewOpen(bool open)
     }
     if (speakerView())
         return;
-    m_speakerView = new SpeakerView(this);
+    m_speakerView = new SpeakerView(this, m_settings);
     m_speakerView->setColourByPhase(m_colourByPhase);
-    m_speakerView->setText(m_display->text(), m_display->bellPhase());
+    m_speakerView->setRemainingLarge(m_remainingLarge);
+    m_speakerView->showTime(m_shownSeconds, m_display->bellPhase());
     m_speakerView->showBesideMainWindow();
+}
+
+void TimerDialog::setRemainingLarge(bool on)
+{
+    m_remainingLarge = on;
+    if (SpeakerView* view = speakerView())
+        view->setRemainingLarge(on);
 }
 
 // A closed view is deleted a little later; until then it is no longer shown.
@@ -301,6 +314,10 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
         QString::fromUtf8(texts::speakerViewMenuItem), this, &TimerDialog::setSpeakerViewOpen);
     view->setCheckable(true);
     view->setChecked(speakerView() != nullptr);
+    QAction* remaining = menu.addAction(
+        QString::fromUtf8(texts::remainingLargeMenuItem), this, &TimerDialog::setRemainingLarge);
+    remaining->setCheckable(true);
+    remaining->setChecked(m_remainingLarge);
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
     menu.exec(globalPos);

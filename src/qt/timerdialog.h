@@ -61,6 +61,9 @@ public:
     // Opens or closes the speaker's view; it is open while it is shown.
     void setSpeakerViewOpen(bool open);
     SpeakerView* speakerView() const;
+    // The speaker's view shows the time to the next bell large; kept while the view is closed.
+    void setRemainingLarge(bool on);
+    bool remainingLarge() const { return m_remainingLarge; }
 
 signals:
     // The About entry of the window's context menu was chosen.
@@ -86,6 +89,8 @@ private:
     QString m_saveFolder; // where the next save chooser opens
     bool m_changingFlags = false;
     bool m_colourByPhase = false;
+    bool m_remainingLarge = false;
+    std::int32_t m_shownSeconds = 0; // what the display shows, which the speaker's view shows too
     QPointer<SpeakerView> m_speakerView;
 };
 

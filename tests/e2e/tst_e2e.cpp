@@ -111,6 +111,7 @@ private slots:
     void testButtonRingsThreeTimes();
     void bellRingsAtItsMinute();
     void speakerViewFillsTheOtherScreenInTheBellsColours();
+    void speakerViewFollowsTheScreens();
     void timerRunsOnUnderTheAboutBox();
     void windowsAreCentredWithTheirFrames_data();
     void windowsAreCentredWithTheirFrames();
@@ -530,7 +531,8 @@ void TestEndToEnd::bellRingsAtItsMinute()
 
 // A laptop with a projector beside it: the bell colours and the speaker's view turned on through
 // the context menu fill the projector with the time while the keyboard stays with the main window,
-// and at the first bell's minute both displays turn to its colour, which a screen reader tells.
+// and at the first bell's minute both displays turn to its colour, which a screen reader tells;
+// the view's caption beneath keeps the colour of no bell, the marks of the bells reached take it.
 void TestEndToEnd::speakerViewFillsTheOtherScreenInTheBellsColours()
 {
     m_x = std::make_unique<XServer>(
@@ -582,28 +584,84 @@ void TestEndToEnd::speakerViewFillsTheOtherScreenInTheBellsColours()
     const QString firstBell = QString::fromUtf8(texts::bellPhaseDescriptions[1]);
     const auto before = readTimeField(speakerViewTitle);
     QVERIFY(before);
-    QVERIFY2(before->first.startsWith(QStringLiteral("000:")) && before->second == noBell,
+    QVERIFY2(before->first.startsWith(QStringLiteral("0:0")) && before->second == noBell,
         qPrintable(before->first + QLatin1Char(' ') + before->second));
     const QImage early = screenAt(3000);
     const QImage late = screenAt(61500);
     const auto after = readTimeField(speakerViewTitle);
     QVERIFY(after);
-    QVERIFY2(after->first.startsWith(QStringLiteral("001:0")) && after->second == firstBell,
+    QVERIFY2(after->first.startsWith(QStringLiteral("1:0")) && after->second == firstBell,
         qPrintable(after->first + QLatin1Char(' ') + after->second));
 
     QVERIFY(!early.isNull() && !late.isNull());
+    // The caption's line: an eighth of the height above the bottom margin of a twentieth.
+    const int captionTop = projector.height() * 33 / 40;
+    const QRect figure = projector.adjusted(0, 0, 0, captionTop - projector.height());
+    const QRect caption = projector.adjusted(0, captionTop, 0, 0);
     const auto& big = speakerViewPalette.digits;
-    QVERIFY(pixelsOf(early, projector, big[0]) > 1000);
+    QVERIFY(pixelsOf(early, figure, big[0]) > 1000);
     QCOMPARE(pixelsOf(early, projector, big[1]), 0);
-    QVERIFY(pixelsOf(late, projector, big[1]) > 1000);
-    QCOMPARE(pixelsOf(late, projector, big[0]), 0);
+    QVERIFY(pixelsOf(late, figure, big[1]) > 1000);
+    QCOMPARE(pixelsOf(late, figure, big[0]), 0);
+    QVERIFY(pixelsOf(late, caption, big[0]) > 100);
+    QVERIFY(pixelsOf(late, caption, big[1]) > 100);
     QVERIFY(pixelsOf(early, *display, windowPalette.digits[0]) > 20);
     QCOMPARE(pixelsOf(early, *display, windowPalette.digits[1]), 0);
     QVERIFY(pixelsOf(late, *display, windowPalette.digits[1]) > 20);
 
-    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    // Only the view was drawn since it opened, a piece at a time: what a full repaint draws.
+    QVERIFY(program->clickControl(ControlId::Stop));
+    QThread::msleep(300);
+    const QImage stopped = screenAt(0);
+    QVERIFY(m_x->exposeAll());
+    QThread::msleep(300);
+    QVERIFY(screenAt(0).copy(projector) == stopped.copy(projector));
+
+    QVERIFY(program->clickControl(ControlId::Ok));
     QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));
     QVERIFY(m_x->windowsTitled(speakerViewTitle).isEmpty());
+}
+
+// The projector's monitor goes away under the full-screen view: the view goes with it rather than
+// cover the main window on the one screen left. With the projector back, the view fills it again;
+// the main window dragged onto it sends the view to the other screen, with the keyboard left
+// where it was; minimising the main window leaves the view showing.
+void TestEndToEnd::speakerViewFollowsTheScreens()
+{
+    m_x = std::make_unique<XServer>(
+        XServer::Desktop::WithWindowManager, XServer::Screens::TwoSideBySide);
+    QVERIFY2(m_x->isReady(), qPrintable(m_x->errorString()));
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    const QRect left(QPoint(0, 0), XServer::screenSize);
+    const QRect right(QPoint(XServer::screenSize.width(), 0), XServer::screenSize);
+    const auto openView = [&] {
+        return chooseMenuItem(*program, QStringLiteral("f"),
+            [&] { return m_x->windowsTitled(speakerViewTitle).size() == 1; });
+    };
+    const auto viewFills = [&](const QRect& screen) {
+        return eventually([&] {
+            const QStringList views = m_x->windowsTitled(speakerViewTitle);
+            return views.size() == 1 && m_x->geometry(views.constFirst()) == screen;
+        });
+    };
+    QVERIFY(openView());
+    QVERIFY(viewFills(right));
+
+    QVERIFY(m_x->removeMonitor(XServer::rightScreen));
+    QVERIFY2(m_x->waitForNoWindow(speakerViewTitle), "the view stayed when its screen went away");
+    QVERIFY(m_x->addMonitor(XServer::rightScreen, XServer::screenSize.width()));
+    QVERIFY(openView());
+    QVERIFY(viewFills(right));
+
+    QVERIFY(m_x->moveWindow(program->window(), right.topLeft() + QPoint(100, 100)));
+    QVERIFY2(viewFills(left), "the view did not leave the screen the main window came onto");
+    QCOMPARE(m_x->xdotool({ QStringLiteral("getwindowfocus") }), program->window());
+
+    QVERIFY(m_x->xdotool(
+        { QStringLiteral("windowminimize"), QStringLiteral("--sync"), program->window() }));
+    QThread::msleep(500);
+    QCOMPARE(m_x->windowsTitled(speakerViewTitle).size(), 1);
 }
 
 void TestEndToEnd::timerRunsOnUnderTheAboutBox()

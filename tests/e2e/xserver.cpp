@@ -93,17 +93,29 @@ bool XServer::startWindowManager()
 // at the origin. One wide screen split into two RandR monitors does, and programs see two screens.
 bool XServer::splitIntoTwoScreens()
 {
-    const auto monitor = [this](const char* name, int left, const char* output) {
-        const QString size = QStringLiteral("%1/339x%2/271+%3+0")
-                                 .arg(screenSize.width())
-                                 .arg(screenSize.height())
-                                 .arg(left);
-        return run(QStringLiteral("xrandr"),
-            { QStringLiteral("--setmonitor"), QString::fromLatin1(name), size,
-                QString::fromLatin1(output) })
-            .has_value();
-    };
-    return monitor("left", 0, "screen") && monitor("right", screenSize.width(), "none");
+    return setMonitor(leftScreen, 0, QStringLiteral("screen"))
+        && addMonitor(rightScreen, screenSize.width());
+}
+
+// The first monitor shows Xvfb's one output; the others show none.
+bool XServer::setMonitor(const QString& name, int left, const QString& output) const
+{
+    const QString size = QStringLiteral("%1/339x%2/271+%3+0")
+                             .arg(screenSize.width())
+                             .arg(screenSize.height())
+                             .arg(left);
+    return run(QStringLiteral("xrandr"), { QStringLiteral("--setmonitor"), name, size, output })
+        .has_value();
+}
+
+bool XServer::addMonitor(const QString& name, int left) const
+{
+    return setMonitor(name, left, QStringLiteral("none"));
+}
+
+bool XServer::removeMonitor(const QString& name) const
+{
+    return run(QStringLiteral("xrandr"), { QStringLiteral("--delmonitor"), name }).has_value();
 }
 
 void XServer::addTo(QProcessEnvironment& environment) const
@@ -298,6 +310,8 @@ bool XServer::screenshot(const QString& pngPath) const
         QStringLiteral("import"), { QStringLiteral("-window"), QStringLiteral("root"), pngPath });
     return process.waitForFinished(10000) && process.exitCode() == 0;
 }
+
+bool XServer::exposeAll() const { return run(QStringLiteral("xrefresh"), {}).has_value(); }
 
 bool XServer::closeWithEnter(const QString& title) const
 {

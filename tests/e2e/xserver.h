@@ -22,8 +22,10 @@ public:
     static constexpr QSize screenSize { 1280, 1024 };
     enum class Desktop { Bare, WithWindowManager };
     // Two screens of screenSize side by side, the first one on the left, as RandR monitors (and
-    // so Xinerama heads) of one X screen.
+    // so Xinerama heads) of one X screen named leftScreen and rightScreen.
     enum class Screens { One, TwoSideBySide };
+    static inline const QString leftScreen = QStringLiteral("left");
+    static inline const QString rightScreen = QStringLiteral("right");
 
     explicit XServer(Desktop desktop = Desktop::Bare, Screens screens = Screens::One);
     ~XServer();
@@ -59,6 +61,10 @@ public:
     QStringList windowsOfClass(const QString& windowClass) const;
     // Moves a window's frame to a point of the screen.
     bool moveWindow(const QString& window, QPoint topLeft) const;
+    // Adds a monitor of screenSize with its left edge at left, or removes one, by name: to the
+    // programs a screen comes or goes, as when a projector is plugged in or out.
+    bool addMonitor(const QString& name, int left) const;
+    bool removeMonitor(const QString& name) const;
 
     // Gives window the keyboard focus, then presses keys (xdotool key names) one after another.
     bool keys(const QString& window, const QStringList& keyNames) const;
@@ -71,6 +77,8 @@ public:
     bool click(QPoint screenPoint, int button = 1) const;
 
     bool screenshot(const QString& pngPath) const;
+    // Makes every window draw itself again in full, as when it is uncovered.
+    bool exposeAll() const;
 
 private:
     QString lastWords() const;
@@ -78,6 +86,7 @@ private:
         const QString& program, const QStringList& arguments, int timeoutMs = 5000) const;
     bool startWindowManager();
     bool splitIntoTwoScreens();
+    bool setMonitor(const QString& name, int left, const QString& output) const;
 
     QTemporaryDir m_logDir;
     QString m_error;

@@ -26,6 +26,7 @@
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
+#include "qt/speakerface.h"
 #include "qt/speakerview.h"
 #include "qt/timedisplay.h"
 #include "qt/timerdialog.h"
@@ -37,6 +38,13 @@ namespace {
 QString displayText(const TimerDialog& dialog)
 {
     return qobject_cast<TimeDisplay*>(dialog.control(ControlId::TimeDisplay))->text();
+}
+
+// The seconds a display text such as "012:34" shows.
+std::int32_t secondsShown(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    return parts.at(0).toInt() * 60 + parts.at(1).toInt();
 }
 
 void click(const TimerDialog& dialog, ControlId id)
@@ -161,6 +169,10 @@ private slots:
     void lecternItemsToggleTheirFeature();
     void digitsTakeThePhaseColourOnlyWhileAsked_data();
     void digitsTakeThePhaseColourOnlyWhileAsked();
+    void speakerViewShowsTheTimeToTheNextBell_data();
+    void speakerViewShowsTheTimeToTheNextBell();
+    void speakerViewFigureKeepsItsSizeWithinTheMargins_data();
+    void speakerViewFigureKeepsItsSizeWithinTheMargins();
     void speakerViewCloses_data();
     void speakerViewCloses();
     void displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime();
@@ -470,13 +482,13 @@ void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
         display = window->rect();
     }
     const auto screen = [&] { return shownBy(*window).copy(display); };
-    m_dialog->setDisplayText(before.toStdString(), 0, 0);
+    m_dialog->setDisplayText(before.toStdString(), 0, secondsShown(before));
     window->repaint();
     const QImage old = screen();
     // Every tick paints the text area again; a style that blended over the old pixels would
     // show it only after many.
     for (int tick = 0; tick < 10; ++tick)
-        m_dialog->setDisplayText(after.toStdString(), 0, 0);
+        m_dialog->setDisplayText(after.toStdString(), 0, secondsShown(after));
     const QImage shown = screen();
     window->repaint();
     QCOMPARE(shown, screen());
@@ -543,10 +555,11 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
         QApplication::sendEvent(start, &event);
     }
     QVERIFY(menu.answered());
-    QCOMPARE(items.size() >= 5 ? items.mid(items.size() - 5) : items,
+    QCOMPARE(items.size() >= 6 ? items.mid(items.size() - 6) : items,
         (QStringList { QString::fromUtf8(texts::stayOnTopMenuItem),
             QString::fromUtf8(texts::bellColoursMenuItem),
-            QString::fromUtf8(texts::speakerViewMenuItem), "--",
+            QString::fromUtf8(texts::speakerViewMenuItem),
+            QString::fromUtf8(texts::remainingLargeMenuItem), "--",
             QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
 }
@@ -576,6 +589,7 @@ void TestTimerDialog::lecternItemsToggleTheirFeature_data()
     QTest::addColumn<QString>("item");
     QTest::newRow("bell colours") << QString::fromUtf8(texts::bellColoursMenuItem);
     QTest::newRow("speaker's view") << QString::fromUtf8(texts::speakerViewMenuItem);
+    QTest::newRow("remaining time large") << QString::fromUtf8(texts::remainingLargeMenuItem);
 }
 
 // Each choice of the item turns its feature on or off, and the item shows which; both start off.
@@ -583,9 +597,11 @@ void TestTimerDialog::lecternItemsToggleTheirFeature()
 {
     QFETCH(QString, item);
     const auto isOn = [this, &item] {
-        return item == QString::fromUtf8(texts::bellColoursMenuItem)
-            ? m_dialog->colourByPhase()
-            : m_dialog->speakerView() != nullptr;
+        if (item == QString::fromUtf8(texts::bellColoursMenuItem))
+            return m_dialog->colourByPhase();
+        if (item == QString::fromUtf8(texts::remainingLargeMenuItem))
+            return m_dialog->remainingLarge();
+        return m_dialog->speakerView() != nullptr;
     };
     QVERIFY(!isOn());
     const QByteArray text = item.toUtf8();
@@ -609,7 +625,8 @@ void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked_data()
 }
 
 // The main display and the speaker's view show a new phase's colour as soon as it is set, with no
-// paint event in between; without colour, every phase looks like none.
+// paint event in between; without colour, every phase looks like none. The view's caption keeps
+// the colour of no phase; the marks beneath its time, shown only with colour, take the phase's.
 void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
 {
     QFETCH(bool, colourOn);
@@ -619,21 +636,104 @@ void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
     m_dialog->setSpeakerViewOpen(true);
     SpeakerView* view = m_dialog->speakerView();
     QVERIFY(view && QTest::qWaitForWindowExposed(view));
-    m_dialog->setDisplayText("002:00", 0, 0);
+    m_dialog->setDisplayText("002:00", 0, 120);
     m_dialog->repaint();
     view->repaint();
-    m_dialog->setDisplayText("002:00", phase, 0); // the same text: only the colour may change
-    QCOMPARE(view->text(), displayText(*m_dialog));
+    m_dialog->setDisplayText("002:00", phase, 120); // the same text: only the colour may change
+    QCOMPARE(view->face().text(), "2:00");
 
     const QImage main = shownBy(*m_dialog).copy(display->geometry());
     const QColor mainDigits = colourOn ? qColour(windowPalette.digits.at(std::size_t(phase)))
                                        : display->palette().color(QPalette::Text);
     QVERIFY2(pixelsOf(main, mainDigits) > 20, qPrintable(mainDigits.name()));
     const QImage big = shownBy(*view);
-    const QColor viewDigits
-        = qColour(speakerViewPalette.digits.at(colourOn ? std::size_t(phase) : 0));
-    QVERIFY2(pixelsOf(big, viewDigits) > 200, qPrintable(viewDigits.name()));
+    const int captionTop = view->face().lineRect(2).top();
+    const QImage figure = big.copy(0, 0, big.width(), captionTop);
+    const QImage captionLine = big.copy(0, captionTop, big.width(), big.height() - captionTop);
+    const QColor noPhase = qColour(speakerViewPalette.digits[0]);
+    const QColor phaseColour = qColour(speakerViewPalette.digits.at(std::size_t(phase)));
+    QVERIFY2(
+        pixelsOf(figure, colourOn ? phaseColour : noPhase) > 200, qPrintable(phaseColour.name()));
+    QVERIFY(pixelsOf(captionLine, noPhase) > 20);
+    QCOMPARE(pixelsOf(captionLine, phaseColour) > 20, colourOn || phase == 0);
     QVERIFY(pixelsOf(big, qColour(speakerViewPalette.background)) > big.width() * big.height() / 2);
+}
+
+void TestTimerDialog::speakerViewShowsTheTimeToTheNextBell_data()
+{
+    QTest::addColumn<bool>("colourOn");
+    QTest::addColumn<int>("turnRemainingLargeOn"); // 0 never, 1 before the view opens, 2 after
+    QTest::addColumn<QStringList>("lines");
+    // The bells ring at 20, 25 and 30 minutes; 2:06 is shown.
+    QTest::newRow("elapsed large")
+        << false << 0 << QStringList { "2:06", "", "1回目のベルまで 17:54" };
+    QTest::newRow("with the bells reached")
+        << true << 0 << QStringList { "2:06", "○○○", "1回目のベルまで 17:54" };
+    QTest::newRow("remaining large, chosen while open")
+        << false << 2 << QStringList { "17:54", "", "1回目のベルまで (経過 2:06)" };
+    QTest::newRow("remaining large, kept from before")
+        << false << 1 << QStringList { "17:54", "", "1回目のベルまで (経過 2:06)" };
+}
+
+// The view shows the time the display shows, as the figure and the caption of its bells, from the
+// moment it opens; the choice of the large time takes effect at once and outlives the view.
+void TestTimerDialog::speakerViewShowsTheTimeToTheNextBell()
+{
+    QFETCH(bool, colourOn);
+    QFETCH(int, turnRemainingLargeOn);
+    QFETCH(QStringList, lines);
+    m_dialog->setDisplayText("002:06", 0, 126);
+    m_dialog->setColourByPhase(colourOn);
+    if (turnRemainingLargeOn == 1) {
+        m_dialog->setRemainingLarge(true);
+        m_dialog->setSpeakerViewOpen(true);
+        m_dialog->setSpeakerViewOpen(false);
+        QTRY_VERIFY(!m_dialog->findChild<SpeakerView*>());
+    }
+    m_dialog->setSpeakerViewOpen(true);
+    if (turnRemainingLargeOn == 2)
+        m_dialog->setRemainingLarge(true);
+    QStringList shown;
+    for (const SpeakerFace::Line& line : m_dialog->speakerView()->face().lines())
+        shown << line.text;
+    QCOMPARE(shown, lines);
+}
+
+void TestTimerDialog::speakerViewFigureKeepsItsSizeWithinTheMargins_data()
+{
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("sizeOfAShortTalk");
+    QTest::newRow("0:00") << "000:00" << true;
+    QTest::newRow("99:59") << "099:59" << true;
+    QTest::newRow("100:00") << "100:00" << false;
+    QTest::newRow("1000:00") << "1000:00" << false;
+}
+
+// The figure takes the largest font in which "00:00" fits within margins of 5 % and above the
+// caption's line of an eighth of the height, for every time up to 99:59; a wider time is drawn
+// smaller, within the margins still. The marks and the caption, too wide for their line's height
+// in a narrow view, are drawn smaller too.
+void TestTimerDialog::speakerViewFigureKeepsItsSizeWithinTheMargins()
+{
+    QFETCH(QString, shown);
+    QFETCH(bool, sizeOfAShortTalk);
+    m_dialog->setColourByPhase(true);
+    m_dialog->setSpeakerViewOpen(true);
+    m_dialog->speakerView()->resize(240, 320); // a caption line too narrow for its height
+    const SpeakerFace& face = m_dialog->speakerView()->face();
+    const qreal shortTalkSize = face.lines().front().font.pixelSize();
+    m_dialog->setDisplayText(shown.toStdString(), 0, secondsShown(shown));
+    const QSize size = face.size() * face.devicePixelRatioF();
+    const int marginX = size.width() / 20;
+    const int marginY = size.height() / 20;
+    const QRect inner = QRect(QPoint(), size).adjusted(marginX, marginY, -marginX, -marginY);
+    const QRect figure = face.lineRect(0);
+    const QRect caption = face.lineRect(1) | face.lineRect(2);
+    QVERIFY(inner.contains(figure));
+    QVERIFY(inner.contains(caption));
+    QVERIFY(figure.bottom() < face.lineRect(2).top());
+    QVERIFY(caption.height() < size.height() / 8);
+    QCOMPARE(face.lines().front().font.pixelSize() == shortTalkSize, sizeOfAShortTalk);
 }
 
 void TestTimerDialog::speakerViewCloses_data()
@@ -672,17 +772,19 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
     QCOMPARE(display->childCount(), 0);
     m_dialog->setSpeakerViewOpen(true);
     QAccessibleInterface* view
-        = QAccessible::queryAccessibleInterface(m_dialog->speakerView()->findChild<TimeDisplay*>());
+        = QAccessible::queryAccessibleInterface(m_dialog->speakerView()->findChild<SpeakerFace*>());
     QVERIFY(view && view->textInterface());
     QCOMPARE(view->text(QAccessible::Name), QString::fromUtf8(texts::speakerViewCaption));
     QCOMPARE(
         m_dialog->speakerView()->accessibleName(), QString::fromUtf8(texts::speakerViewCaption));
-    for (const auto& [shown, phase] :
-        { std::pair { "000:00", 0 }, std::pair { "001:59", 1 }, std::pair { "004:00", 3 } }) {
-        m_dialog->setDisplayText(shown, phase, 0);
-        for (QAccessibleInterface* field : { display, view }) {
+    // The view reads as its large time, which drops the display's leading zeros.
+    for (const auto& [shown, phase, large] : { std::tuple { "000:00", 0, "0:00" },
+             std::tuple { "001:59", 1, "1:59" }, std::tuple { "004:00", 3, "4:00" } }) {
+        m_dialog->setDisplayText(shown, phase, secondsShown(QString::fromLatin1(shown)));
+        for (const auto& [field, text] :
+            { std::pair { display, shown }, std::pair { view, large } }) {
             QCOMPARE(field->textInterface()->text(0, field->textInterface()->characterCount()),
-                QString::fromLatin1(shown));
+                QString::fromLatin1(text));
             QCOMPARE(field->text(QAccessible::Description),
                 QString::fromUtf8(texts::bellPhaseDescriptions.at(std::size_t(phase))));
         }

@@ -8,12 +8,13 @@ xvfb_cleanup() {
 }
 trap xvfb_cleanup EXIT
 
+# xvfb_start [WIDTHxHEIGHT]: a screen of that size, 1024x768 unless given.
 xvfb_start() {
     local display=99
     while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
         display=$((display + 1))
     done
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb ":$display" -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pids=("$!" "${xvfb_pids[@]}")
     export DISPLAY=":$display"
     local _
