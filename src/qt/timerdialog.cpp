@@ -27,6 +27,7 @@
 #include "files/report.h"
 #include "files/settingsfile.h"
 #include "qt/accessiblenames.h"
+#include "qt/focuskeeper.h"
 #include "qt/laplist.h"
 #include "qt/precisetick.h"
 #include "qt/qttexts.h"
@@ -118,6 +119,10 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     connectButton(ControlId::SettingsToggle, onSettingsToggle);
     connectButton(ControlId::Test, onTest);
     connectButton(ControlId::Save, onSave);
+    // A click on the buttons that run the talk leaves the keyboard with the slide show.
+    m_focusKeeper = new FocusKeeper(*this,
+        { control(ControlId::Start), control(ControlId::Stop), control(ControlId::Slide),
+            control(ControlId::Test), control(ControlId::Save) });
 
     loadSettings(platform, m_settings);
     showSettings(m_context);
@@ -238,7 +243,7 @@ void TimerDialog::setStaysOnTop(bool onTop)
     }
     show();
     restoreFramePosition(*this, position);
-    activateWindow();
+    m_focusKeeper->activate();
 }
 
 bool TimerDialog::staysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }

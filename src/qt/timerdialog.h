@@ -16,6 +16,7 @@ class QPushButton;
 
 namespace zelvano {
 
+class FocusKeeper;
 class LapList;
 class PreciseTick;
 class SpeakerView;
@@ -82,6 +83,7 @@ private:
     LapList* m_lapList = nullptr;
     std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
     QPushButton* m_settingsToggle = nullptr;
+    FocusKeeper* m_focusKeeper = nullptr;
     PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
     bool m_changingFlags = false;
