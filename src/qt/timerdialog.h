@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "clock/closingkeys.h"
 #include "core/bellsettings.h"
 #include "core/timercontext.h"
 #include "core/timerstate.h"
@@ -70,9 +71,12 @@ signals:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void connectButton(ControlId id, void (*operation)(TimerContext&));
+    // Does what a key that would end the dialog does now; false when it is to end the dialog.
+    bool tookClosingKey(ClosingKey key);
     void showContextMenu(const QPoint& globalPos);
 
     TimerState m_state;
