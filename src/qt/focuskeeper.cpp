@@ -3,12 +3,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QWidget>
-#include <xcb/xcb.h>
 
 namespace zelvano {
 
@@ -20,8 +20,8 @@ namespace {
 
     std::uint32_t internAtom(xcb_connection_t* connection, const char* name)
     {
-        const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(
-            connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+        const xcb_intern_atom_cookie_t cookie
+            = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
         xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
         const std::uint32_t atom = reply ? reply->atom : std::uint32_t { XCB_ATOM_NONE };
         std::free(reply);
@@ -77,8 +77,7 @@ bool FocusKeeper::nativeEventFilter(const QByteArray& eventType, void* message, 
         return false;
     const auto* client = static_cast<const xcb_client_message_event_t*>(message);
     if (client->format == 32 && client->type == m_protocolsAtom
-        && client->data.data32[0] == m_takeFocusAtom
-        && client->window == m_window.internalWinId())
+        && client->data.data32[0] == m_takeFocusAtom && client->window == m_window.internalWinId())
         offered(client->data.data32[1]);
     // Qt's own handling goes on: it passes the keyboard to a box the window has open.
     return false;

@@ -73,7 +73,8 @@ void ScreenSaverInhibitor::ask(std::size_t turn)
     const QString reason = QString::fromUtf8(texts::screenAwakeReason);
     QDBusMessage message = call(way, "Inhibit");
     if (way.portal)
-        message << QString() << portalIdleFlag << QVariantMap { { QStringLiteral("reason"), reason } };
+        message << QString() << portalIdleFlag
+                << QVariantMap { { QStringLiteral("reason"), reason } };
     else
         message << QString::fromUtf8(texts::windowCaption) << reason;
     m_asking = true;

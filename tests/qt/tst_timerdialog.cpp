@@ -327,16 +327,16 @@ void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose_data()
     const int enter = Qt::Key_Return;
     const int escape = Qt::Key_Escape;
     QTest::newRow("Enter on Close") << close << enter << "none" << false << "ends";
-    QTest::newRow("keypad Enter on Close") << close << int(Qt::Key_Enter) << "none" << false
-                                           << "ends";
+    QTest::newRow("keypad Enter on Close")
+        << close << int(Qt::Key_Enter) << "none" << false << "ends";
     QTest::newRow("Enter in a bell field") << field << enter << "none" << false << "ends";
     QTest::newRow("Enter in the lap list") << list << enter << "none" << false << "ends";
     QTest::newRow("Escape in a bell field") << field << escape << "none" << false << "ends";
     QTest::newRow("Escape on Start") << start << escape << "none" << false << "ends";
     QTest::newRow("Escape, running") << start << escape << "running" << false << "stays";
     QTest::newRow("Enter on Close, running") << close << enter << "running" << false << "stays";
-    QTest::newRow("Enter in a bell field, running") << field << enter << "running" << false
-                                                    << "stays";
+    QTest::newRow("Enter in a bell field, running")
+        << field << enter << "running" << false << "stays";
     QTest::newRow("Escape, unsaved laps") << list << escape << "unsaved laps" << false << "stays";
     QTest::newRow("Enter in the lap list, unsaved laps")
         << list << enter << "unsaved laps" << false << "stays";
