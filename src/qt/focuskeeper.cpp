@@ -83,8 +83,9 @@ bool FocusKeeper::nativeEventFilter(const QByteArray& eventType, void* message, 
     return false;
 }
 
-// A press into the window that the window manager did not offer the keyboard for, or made no
-// offer for at all: outside the talk buttons the window asks for the keyboard itself.
+// A press into the window. On a talk button it refuses the offer the window manager makes for
+// it, before or after letting it through; elsewhere the window asks for the keyboard itself, since
+// some window managers make no offer for a click into the window.
 bool FocusKeeper::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType()
@@ -124,7 +125,8 @@ void FocusKeeper::offered(std::uint32_t time)
 {
     // A box the window opened holds the keyboard; Qt passes the offer on to it.
     const QWidget* modal = QApplication::activeModalWidget();
-    if ((modal && modal != &m_window) || time == m_talkPressTime || hasKeyboard())
+    const bool forTalkPress = time != XCB_CURRENT_TIME && time == m_talkPressTime;
+    if ((modal && modal != &m_window) || forTalkPress || hasKeyboard())
         return;
     if (pointerOnTalkButton()) {
         m_heldOfferTime = time;
