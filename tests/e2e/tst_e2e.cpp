@@ -113,9 +113,16 @@ public:
     StandIn& operator=(const StandIn&) = delete;
 
     bool started() { return m_process.waitForStarted(5000); }
-    QStringList notes() const
+    // Polls until the notes are exactly these; says what they were when they did not become so.
+    bool noted(const QStringList& expected) const
     {
-        return QString::fromUtf8(readFile(m_notes)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const auto notes = [this] {
+            return QString::fromUtf8(readFile(m_notes)).split(u'\n', Qt::SkipEmptyParts);
+        };
+        if (eventually([&] { return notes() == expected; }))
+            return true;
+        qWarning("noted: %s", qPrintable(notes().join(u'|')));
+        return false;
     }
 
 private:
@@ -652,8 +659,7 @@ void TestEndToEnd::slideShowKeepsTheKeyboardAndTheScreenStaysAwake()
     m_x = std::make_unique<XServer>(XServer::Desktop::WithWindowManager);
     QVERIFY2(m_x->isReady(), qPrintable(m_x->describeState()));
     StandIn screenSaver(*m_x, QStringLiteral("screensaver"), m_root->filePath("screensaver"));
-    QVERIFY(screenSaver.started());
-    QVERIFY(eventually([&] { return screenSaver.notes() == QStringList { "ready" }; }));
+    QVERIFY(screenSaver.started() && screenSaver.noted({ "ready" }));
     RunningProgram* program = launch();
     QVERIFY(program);
     StandIn slides(*m_x, QStringLiteral("slides"), m_root->filePath("slides"));
@@ -674,8 +680,7 @@ void TestEndToEnd::slideShowKeepsTheKeyboardAndTheScreenStaysAwake()
     QVERIFY(program->clickControl(ControlId::Slide));
     QCOMPARE(keyboardGoesTo(), QStringLiteral("Slides"));
     QVERIFY(m_x->xdotool({ QStringLiteral("key"), QStringLiteral("Next") }));
-    QVERIFY2(eventually([&] { return slides.notes() == QStringList { "PgDown" }; }),
-        qPrintable(slides.notes().join(QLatin1Char(' '))));
+    QVERIFY(slides.noted({ "PgDown" }));
 
     QVERIFY(program->keys({ QStringLiteral("Escape") }));
     QVERIFY2(!program->waitForExit(1500), "Escape ended the running talk");
@@ -697,15 +702,11 @@ void TestEndToEnd::slideShowKeepsTheKeyboardAndTheScreenStaysAwake()
     const QString inhibit
         = QStringLiteral("Inhibit\tZelvano\t") + QString::fromUtf8(texts::screenAwakeReason);
     QStringList held { "ready", inhibit, "UnInhibit", inhibit, "UnInhibit" };
-    QVERIFY2(eventually([&] { return screenSaver.notes() == held; }),
-        qPrintable(screenSaver.notes().join(QLatin1Char('|'))));
+    QVERIFY(screenSaver.noted(held));
     QVERIFY(program->clickControl(ControlId::Start));
-    held << inhibit;
-    QVERIFY2(eventually([&] { return screenSaver.notes() == held; }),
-        qPrintable(screenSaver.notes().join(QLatin1Char('|'))));
+    QVERIFY(screenSaver.noted(held << inhibit));
     QCOMPARE(::kill(static_cast<pid_t>(program->processId()), SIGKILL), 0);
-    QVERIFY2(eventually([&] { return screenSaver.notes() == held + QStringList { "released" }; }),
-        qPrintable(screenSaver.notes().join(QLatin1Char('|'))));
+    QVERIFY(screenSaver.noted(held << "released"));
 }
 
 void TestEndToEnd::timerRunsOnUnderTheAboutBox()
