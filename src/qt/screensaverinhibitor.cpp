@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QGuiApplication>
@@ -91,7 +92,7 @@ void ScreenSaverInhibitor::answered(QDBusPendingCallWatcher* call, std::size_t t
     if (way.portal) {
         const QDBusPendingReply<QDBusObjectPath> reply(*call);
         granted = !reply.isError();
-        m_request = granted ? reply.value() : QDBusObjectPath();
+        m_request = granted ? reply.value().path() : QString();
     } else {
         const QDBusPendingReply<uint> reply(*call);
         granted = !reply.isError();
@@ -115,9 +116,8 @@ void ScreenSaverInhibitor::release()
         return;
     QDBusMessage message;
     if (m_heldBy->portal) {
-        message = QDBusMessage::createMethodCall(QString::fromLatin1(m_heldBy->service),
-            m_request.path(), QStringLiteral("org.freedesktop.portal.Request"),
-            QStringLiteral("Close"));
+        message = QDBusMessage::createMethodCall(QString::fromLatin1(m_heldBy->service), m_request,
+            QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Close"));
     } else {
         message = call(*m_heldBy, "UnInhibit");
         message << m_cookie;

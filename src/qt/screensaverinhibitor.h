@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include <QDBusObjectPath>
 #include <QObject>
+#include <QString>
 
 class QDBusPendingCallWatcher;
 
@@ -39,7 +39,7 @@ private:
     std::array<const InhibitWay*, 3> m_ways; // in the order they are tried
     const InhibitWay* m_heldBy = nullptr;
     uint m_cookie = 0; // what the screen saver handed out
-    QDBusObjectPath m_request; // what the portal handed out
+    QString m_request; // the path of what the portal handed out
 };
 
 } // namespace zelvano
