@@ -34,6 +34,9 @@ inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d�
 inline constexpr const char* noSoundThreadMessage
     = "Zelvano: 音を鳴らせません (no sound: the sound thread could not be started)";
 
+// Why the screen stays on while the timer runs, where the desktop lists what keeps it awake.
+inline constexpr const char* screenAwakeReason = "発表中のため画面を点けたままにします";
+
 // Developer trace when nothing on the machine can be asked to keep the screen awake while the
 // timer runs: the timer runs on, and the screen may blank at the idle timeout.
 inline constexpr const char* screenAwakeUnavailable

@@ -12,6 +12,7 @@ namespace zelvano {
 
 QtPlatformServices::QtPlatformServices(SoundPlayer& player)
     : m_player(player)
+    , m_screenSaver([this](const std::string& text) { trace(text); })
 { }
 
 void QtPlatformServices::playSound(const std::string& name) { m_player.play(name); }
@@ -21,7 +22,7 @@ void QtPlatformServices::sleepMs(int milliseconds)
     QThread::msleep(static_cast<unsigned long>(milliseconds));
 }
 
-void QtPlatformServices::keepScreenAwake(bool) { }
+void QtPlatformServices::keepScreenAwake(bool awake) { m_screenSaver.setInhibited(awake); }
 
 LocalTime QtPlatformServices::localTime() const
 {

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "core/platformservices.h"
+#include "qt/screensaverinhibitor.h"
 
 namespace zelvano {
 
 class SoundPlayer;
 
 // The machine for the timer logic: sound through the player's own thread, sleeps on the calling
-// thread, local time, traces on standard error and real files with exclusive locks.
+// thread, the screen kept awake through the session bus, local time, traces on standard error and
+// real files with exclusive locks.
 class QtPlatformServices final : public PlatformServices
 {
 public:
@@ -22,6 +24,7 @@ public:
 
 private:
     SoundPlayer& m_player;
+    ScreenSaverInhibitor m_screenSaver;
 };
 
 } // namespace zelvano

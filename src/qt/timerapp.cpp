@@ -24,9 +24,15 @@ namespace zelvano {
 
 namespace {
 
+    struct HeldMessage
+    {
+        QString text;
+        bool platformFailed; // about a platform that could not start
+    };
+
     // Qt may log from threads of its own while the application starts.
     std::mutex heldMessagesMutex;
-    std::vector<QString> heldMessages;
+    std::vector<HeldMessage> heldMessages;
     bool displayUnreachable = false;
 
     // What the platform plugins say when they cannot reach a display server at all.
@@ -39,6 +45,16 @@ namespace {
                 && text.contains(QLatin1String("wl_display")));
     }
 
+    // What Qt says of a platform it tried and could not start: no news once the next platform of
+    // the list has started.
+    bool saysPlatformFailed(const QMessageLogContext& context, const QString& text)
+    {
+        return saysNoDisplay(context, text)
+            || (QLatin1String(context.category ? context.category : "")
+                    == QLatin1String("qt.qpa.plugin")
+                && text.contains(QLatin1String("Could not load the Qt platform plugin")));
+    }
+
     // While the application starts, Qt's messages are held back: when no display can be reached
     // Qt would print several lines and abort with a core dump; we print one line and exit. Any
     // other fatal message is printed as it is, after what was held back.
@@ -49,14 +65,15 @@ namespace {
         if (saysNoDisplay(context, text))
             displayUnreachable = true;
         if (type != QtFatalMsg) {
-            heldMessages.push_back(qFormatLogMessage(type, context, text));
+            heldMessages.push_back(
+                { qFormatLogMessage(type, context, text), saysPlatformFailed(context, text) });
             return;
         }
         if (displayUnreachable) {
             std::fprintf(stderr, "%s\n", qttexts::noDisplayMessage);
         } else {
-            for (const QString& message : heldMessages)
-                std::fprintf(stderr, "%s\n", qPrintable(message));
+            for (const HeldMessage& message : heldMessages)
+                std::fprintf(stderr, "%s\n", qPrintable(message.text));
             std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
         }
         std::_Exit(EXIT_FAILURE);
@@ -66,8 +83,10 @@ namespace {
     {
         qInstallMessageHandler(nullptr);
         const std::lock_guard lock(heldMessagesMutex);
-        for (const QString& message : heldMessages)
-            std::fprintf(stderr, "%s\n", qPrintable(message));
+        for (const HeldMessage& message : heldMessages) {
+            if (!message.platformFailed)
+                std::fprintf(stderr, "%s\n", qPrintable(message.text));
+        }
         heldMessages.clear();
     }
 

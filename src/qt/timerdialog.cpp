@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -27,6 +28,7 @@
 #include "files/report.h"
 #include "files/settingsfile.h"
 #include "qt/accessiblenames.h"
+#include "qt/focuskeeper.h"
 #include "qt/laplist.h"
 #include "qt/precisetick.h"
 #include "qt/qttexts.h"
@@ -75,6 +77,18 @@ namespace {
         return reader.read();
     }
 
+    // Escape, and Enter when it reaches the dialog, which then presses the Close button: the keys
+    // QDialog ends itself with.
+    std::optional<ClosingKey> closingKey(const QKeyEvent& event)
+    {
+        if (event.key() == Qt::Key_Escape && event.modifiers() == Qt::NoModifier)
+            return ClosingKey::Escape;
+        const bool enter = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+        if (enter && (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            return ClosingKey::Enter;
+        return std::nullopt;
+    }
+
     // Desktop programs first offer to save among the user's documents.
     QString documentsFolder()
     {
@@ -112,6 +126,8 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
 
     connect(qobject_cast<QPushButton*>(control(ControlId::Ok)), &QPushButton::clicked, this,
         &QDialog::accept);
+    // The Close button takes Enter itself when it has the focus: the dialog looks first.
+    control(ControlId::Ok)->installEventFilter(this);
     connectButton(ControlId::Start, onStart);
     connectButton(ControlId::Stop, onStop);
     connectButton(ControlId::Slide, onSlide);
@@ -123,6 +139,10 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     });
     connectButton(ControlId::Test, onTest);
     connectButton(ControlId::Save, onSave);
+    // A click on the buttons that run the talk leaves the keyboard with the slide show.
+    m_focusKeeper = new FocusKeeper(*this,
+        { control(ControlId::Start), control(ControlId::Stop), control(ControlId::Slide),
+            control(ControlId::Test), control(ControlId::Save) });
 
     loadSettings(platform, m_settings);
     showSettings(m_context);
@@ -227,7 +247,36 @@ void TimerDialog::keyPressEvent(QKeyEvent* event)
         showContextMenu(anchor->mapToGlobal(anchor->rect().center()));
         return;
     }
+    if (const std::optional<ClosingKey> key = closingKey(*event); key && tookClosingKey(*key))
+        return;
     QDialog::keyPressEvent(event);
+}
+
+bool TimerDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // The button clicks itself on Enter with any modifier.
+    if (watched == control(ControlId::Ok) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && tookClosingKey(ClosingKey::Enter))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// A presentation clicker sends Escape to whichever window has the keyboard: while a talk is at
+// stake it must not end the program, and while the speaker's view is open it closes the view.
+bool TimerDialog::tookClosingKey(ClosingKey key)
+{
+    switch (closingKeyAction(key, m_state, speakerView() != nullptr)) {
+    case ClosingKeyAction::CloseWindow:
+        return false;
+    case ClosingKeyAction::CloseSpeakerView:
+        setSpeakerViewOpen(false);
+        return true;
+    case ClosingKeyAction::Ignore:
+        return true;
+    }
+    return true;
 }
 
 // To change a window's flags Qt hides the window and the window manager takes the new stacking
@@ -243,7 +292,7 @@ void TimerDialog::setStaysOnTop(bool onTop)
     }
     show();
     restoreFramePosition(*this, position);
-    activateWindow();
+    m_focusKeeper->activate();
 }
 
 bool TimerDialog::staysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "clock/closingkeys.h"
 #include "core/bellsettings.h"
 #include "core/timercontext.h"
 #include "core/timerstate.h"
@@ -16,6 +17,7 @@ class QPushButton;
 
 namespace zelvano {
 
+class FocusKeeper;
 class LapList;
 class PreciseTick;
 class SpeakerView;
@@ -72,9 +74,12 @@ signals:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void connectButton(ControlId id, void (*operation)(TimerContext&));
+    // Does what a key that would end the dialog does now; false when it is to end the dialog.
+    bool tookClosingKey(ClosingKey key);
     void showContextMenu(const QPoint& globalPos);
 
     TimerState m_state;
@@ -85,6 +90,7 @@ private:
     LapList* m_lapList = nullptr;
     std::array<QLineEdit*, BellSettings::valueCount> m_bellFields {};
     QPushButton* m_settingsToggle = nullptr;
+    FocusKeeper* m_focusKeeper = nullptr;
     PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
     bool m_changingFlags = false;

@@ -1,9 +1,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <functional>
 #include <set>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 
 #include <QDateTime>
@@ -25,6 +27,7 @@
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
+#include "support/endprocess.h"
 #include "support/iconvconvert.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
@@ -90,6 +93,43 @@ bool lockInAnotherProcess(QProcess& holder, const QString& path)
     return holder.waitForStarted() && eventually([&path] { return lockedElsewhere(path); });
 }
 
+// A stand-in for what runs beside the timer during a talk (the slide show, the session's screen
+// saver), on the test's X server and session bus, noting what reaches it; ended with the test.
+class StandIn final
+{
+public:
+    StandIn(const XServer& x, const QString& role, const QString& notes)
+        : m_notes(notes)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        x.addTo(environment);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_process.setProcessEnvironment(environment);
+        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        m_process.start(QStringLiteral(ZELVANO_STANDIN), { role, notes });
+    }
+    ~StandIn() { endProcess(m_process); }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+    bool started() { return m_process.waitForStarted(5000); }
+    // Polls until the notes are exactly these; says what they were when they did not become so.
+    bool noted(const QStringList& expected) const
+    {
+        const auto notes = [this] {
+            return QString::fromUtf8(readFile(m_notes)).split(u'\n', Qt::SkipEmptyParts);
+        };
+        if (eventually([&] { return notes() == expected; }))
+            return true;
+        qWarning("noted: %s", qPrintable(notes().join(u'|')));
+        return false;
+    }
+
+private:
+    QString m_notes;
+    QProcess m_process;
+};
+
 } // namespace
 
 class TestEndToEnd : public QObject
@@ -112,6 +152,7 @@ private slots:
     void bellRingsAtItsMinute();
     void speakerViewFillsTheOtherScreenInTheBellsColours();
     void speakerViewFollowsTheScreens();
+    void slideShowKeepsTheKeyboardAndTheScreenStaysAwake();
     void timerRunsOnUnderTheAboutBox();
     void windowsAreCentredWithTheirFrames_data();
     void windowsAreCentredWithTheirFrames();
@@ -617,9 +658,71 @@ void TestEndToEnd::speakerViewFillsTheOtherScreenInTheBellsColours()
     QThread::msleep(300);
     QVERIFY(screenAt(0).copy(projector) == stopped.copy(projector));
 
+    // Escape closes the view alone, though nothing is at stake now; Close ends the program.
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY(m_x->waitForNoWindow(speakerViewTitle));
     QVERIFY(program->clickControl(ControlId::Ok));
     QVERIFY2(program->waitForExit() == 0, qPrintable(program->describeState()));
-    QVERIFY(m_x->windowsTitled(speakerViewTitle).isEmpty());
+}
+
+// A talk beside a slide show that has the keyboard: clicks on Start and Slide leave it there, so
+// the clicker's Page Down still turns the slides; an Escape that reaches the timer leaves the talk
+// running with its lap. The screen saver is held off from each Start to its Stop, also when the
+// Stop comes before the screen saver's late answer, and the bus lets go of it when the program is
+// killed.
+void TestEndToEnd::slideShowKeepsTheKeyboardAndTheScreenStaysAwake()
+{
+    m_x = std::make_unique<XServer>(XServer::Desktop::WithWindowManager);
+    QVERIFY2(m_x->isReady(), qPrintable(m_x->describeState()));
+    StandIn screenSaver(*m_x, QStringLiteral("screensaver"), m_root->filePath("screensaver"));
+    QVERIFY(screenSaver.started() && screenSaver.noted({ "ready" }));
+    RunningProgram* program = launch();
+    QVERIFY(program);
+    StandIn slides(*m_x, QStringLiteral("slides"), m_root->filePath("slides"));
+    QVERIFY(slides.started());
+    const std::optional<QString> slideShow = m_x->waitForWindow(QStringLiteral("Slides"));
+    QVERIFY(slideShow);
+    QVERIFY(m_x->moveWindow(*slideShow, QPoint(0, 0))); // beside the timer, not over it
+    QVERIFY(
+        m_x->xdotool({ QStringLiteral("windowactivate"), QStringLiteral("--sync"), *slideShow }));
+    const auto keyboardGoesTo = [this] {
+        return m_x->xdotool({ QStringLiteral("getwindowfocus"), QStringLiteral("getwindowname") })
+            .value_or(QStringLiteral("?"));
+    };
+
+    QVERIFY(program->clickControl(ControlId::Start));
+    QCOMPARE(keyboardGoesTo(), QStringLiteral("Slides"));
+    QThread::msleep(1300);
+    QVERIFY(program->clickControl(ControlId::Slide));
+    QCOMPARE(keyboardGoesTo(), QStringLiteral("Slides"));
+    QVERIFY(m_x->xdotool({ QStringLiteral("key"), QStringLiteral("Next") }));
+    QVERIFY(slides.noted({ "PgDown" }));
+
+    QVERIFY(program->keys({ QStringLiteral("Escape") }));
+    QVERIFY2(!program->waitForExit(1500), "Escape ended the running talk");
+    const std::optional<QRect> display = program->controlRect(ControlId::TimeDisplay);
+    QVERIFY(display);
+    const auto shown = [&] {
+        const QString path = m_root->filePath(QStringLiteral("display.png"));
+        return m_x->screenshot(path) ? QImage(path).copy(*display) : QImage();
+    };
+    const QImage earlier = shown();
+    QThread::msleep(1200);
+    QVERIFY2(shown() != earlier, "the display stood still after Escape");
+    const std::optional<std::vector<Lap>> laps
+        = saveReport(*program, other(QStringLiteral("talk.txt")));
+    QVERIFY(laps && laps->size() == 1 && laps->front().cumulativeSeconds >= 1);
+
+    for (const ControlId button : { ControlId::Stop, ControlId::Start, ControlId::Stop })
+        QVERIFY(program->clickControl(button));
+    const QString inhibit
+        = QStringLiteral("Inhibit\tZelvano\t") + QString::fromUtf8(texts::screenAwakeReason);
+    QStringList held { "ready", inhibit, "UnInhibit", inhibit, "UnInhibit" };
+    QVERIFY(screenSaver.noted(held));
+    QVERIFY(program->clickControl(ControlId::Start));
+    QVERIFY(screenSaver.noted(held << inhibit));
+    QCOMPARE(::kill(static_cast<pid_t>(program->processId()), SIGKILL), 0);
+    QVERIFY(screenSaver.noted(held << "released"));
 }
 
 // The projector's monitor goes away under the full-screen view: the view goes with it rather than

@@ -89,6 +89,26 @@ private:
     bool m_answered = false;
 };
 
+// Answers the next save chooser: saves as path, or cancels when path is empty; notes the folder
+// the chooser opened in. The path is typed as a user would: selecting the file by program races
+// with the chooser reading its folder, which can put the initial name back.
+NextWindow answerSaveChooser(const QString& path, QStringList* folders = nullptr)
+{
+    return NextWindow::modal([path, folders](QWidget* modal) {
+        auto* chooser = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(chooser);
+        QVERIFY(chooser->testOption(QFileDialog::DontUseNativeDialog));
+        if (folders)
+            *folders << chooser->directory().absolutePath();
+        if (path.isEmpty())
+            return chooser->reject();
+        auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+}
+
 // What a top-level window shows, from its backing store: what reaches the screen without any
 // further paint event.
 QImage shownBy(const QWidget& window)
@@ -150,8 +170,8 @@ private slots:
     void buttonsReachTheirOperations();
     void refusedStartShowsAStopIconBox();
     void tabVisitsTheEnabledControlsInTemplateOrder();
-    void enterAndEscapeEndTheDialog_data();
-    void enterAndEscapeEndTheDialog();
+    void enterAndEscapeEndTheDialogOnlyWithNothingToLose_data();
+    void enterAndEscapeEndTheDialogOnlyWithNothingToLose();
     void lapListKeepsByteOrderAndNeverScrolls();
     void lapListShowsNoCursorAndScrollsOnlyWhenFull_data();
     void lapListShowsNoCursorAndScrollsOnlyWhenFull();
@@ -305,35 +325,73 @@ void TestTimerDialog::tabVisitsTheEnabledControlsInTemplateOrder()
             ControlId::Bell1Count, ControlId::Bell2Count, ControlId::Bell3Count, ControlId::Ok }));
 }
 
-void TestTimerDialog::enterAndEscapeEndTheDialog_data()
+void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose_data()
 {
     QTest::addColumn<int>("focus");
     QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("unlockFirst");
-    QTest::newRow("Enter on Close") << int(ControlId::Ok) << int(Qt::Key_Return) << false;
-    QTest::newRow("keypad Enter on Close") << int(ControlId::Ok) << int(Qt::Key_Enter) << false;
-    QTest::newRow("Enter in a bell field")
-        << int(ControlId::Bell2Count) << int(Qt::Key_Return) << true;
-    QTest::newRow("Enter in the lap list")
-        << int(ControlId::SlideList) << int(Qt::Key_Return) << false;
-    QTest::newRow("Escape while unlocked")
-        << int(ControlId::Bell1Minutes) << int(Qt::Key_Escape) << true;
-    QTest::newRow("Escape on Start") << int(ControlId::Start) << int(Qt::Key_Escape) << false;
+    QTest::addColumn<QString>("talk"); // none, running, unsaved laps (stopped), saved
+    QTest::addColumn<bool>("viewOpen");
+    QTest::addColumn<QString>("outcome"); // ends, stays, closes the view
+    const int close = int(ControlId::Ok);
+    const int start = int(ControlId::Start);
+    const int list = int(ControlId::SlideList);
+    const int field = int(ControlId::Bell2Count);
+    const int enter = Qt::Key_Return;
+    const int escape = Qt::Key_Escape;
+    QTest::newRow("Enter on Close") << close << enter << "none" << false << "ends";
+    QTest::newRow("keypad Enter on Close")
+        << close << int(Qt::Key_Enter) << "none" << false << "ends";
+    QTest::newRow("Enter in a bell field") << field << enter << "none" << false << "ends";
+    QTest::newRow("Enter in the lap list") << list << enter << "none" << false << "ends";
+    QTest::newRow("Escape in a bell field") << field << escape << "none" << false << "ends";
+    QTest::newRow("Escape on Start") << start << escape << "none" << false << "ends";
+    QTest::newRow("Escape, running") << start << escape << "running" << false << "stays";
+    QTest::newRow("Enter on Close, running") << close << enter << "running" << false << "stays";
+    QTest::newRow("Escape, unsaved laps") << list << escape << "unsaved laps" << false << "stays";
+    QTest::newRow("Enter in the lap list, unsaved laps")
+        << list << enter << "unsaved laps" << false << "stays";
+    QTest::newRow("Escape, saved") << start << escape << "saved" << false << "ends";
+    QTest::newRow("Escape, view open") << start << escape << "none" << true << "closes the view";
+    QTest::newRow("Escape, view open, running")
+        << close << escape << "running" << true << "closes the view";
+    QTest::newRow("Enter on Close, view open, running")
+        << close << enter << "running" << true << "stays";
 }
 
-void TestTimerDialog::enterAndEscapeEndTheDialog()
+// A presentation clicker's Escape, or an Enter, never ends a talk that is running or whose laps
+// no report holds; with the speaker's view open Escape closes the view alone.
+void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose()
 {
     QFETCH(int, focus);
     QFETCH(int, key);
-    QFETCH(bool, unlockFirst);
-    click(*m_dialog, ControlId::Start);
-    if (unlockFirst)
-        click(*m_dialog, ControlId::SettingsToggle);
+    QFETCH(QString, talk);
+    QFETCH(bool, viewOpen);
+    QFETCH(QString, outcome);
+    if (talk != QLatin1String("none"))
+        click(*m_dialog, ControlId::Start);
+    if (talk == QLatin1String("unsaved laps") || talk == QLatin1String("saved")) {
+        click(*m_dialog, ControlId::Slide);
+        click(*m_dialog, ControlId::Stop);
+    }
+    if (talk == QLatin1String("saved")) {
+        QTemporaryDir folder;
+        const NextWindow answer = answerSaveChooser(folder.filePath(QStringLiteral("talk.txt")));
+        click(*m_dialog, ControlId::Save);
+        QVERIFY(answer.answered());
+    }
+    if (focus == int(ControlId::Bell2Count))
+        click(*m_dialog, ControlId::SettingsToggle); // a locked field takes no focus
+    if (viewOpen)
+        m_dialog->setSpeakerViewOpen(true);
     QSignalSpy finished(m_dialog.get(), &QDialog::finished);
     m_dialog->control(ControlId(focus))->setFocus();
     QTest::keyClick(m_dialog->control(ControlId(focus)), static_cast<Qt::Key>(key));
-    QCOMPARE(finished.size(), 1);
-    QVERIFY(!m_dialog->isVisible());
+    const bool ends = outcome == QLatin1String("ends");
+    QCOMPARE(finished.size(), ends ? 1 : 0);
+    QCOMPARE(m_dialog->isVisible(), !ends);
+    QCOMPARE(m_dialog->speakerView() != nullptr, viewOpen && outcome == QLatin1String("stays"));
+    QCOMPARE(m_dialog->lapLineCount(),
+        talk == QLatin1String("unsaved laps") || talk == QLatin1String("saved") ? 1 : 0);
     QVERIFY(m_platform->files[settingsFileName].size() == settingsFileSize); // nothing saved
     QCOMPARE(decodeSettings(m_platform->files[settingsFileName])->minuteMark(1), 20);
 }
@@ -420,20 +478,7 @@ void TestTimerDialog::saveChooserStartsInDocumentsThenWhereTheLastReportWent()
     m_dialog->addLapLine("[Slide001]");
     QStringList folders;
     for (const bool save : { true, false }) {
-        const NextWindow answer = NextWindow::modal([&](QWidget* modal) {
-            auto* chooser = qobject_cast<QFileDialog*>(modal);
-            QVERIFY(chooser);
-            QVERIFY(chooser->testOption(QFileDialog::DontUseNativeDialog));
-            folders << chooser->directory().absolutePath();
-            if (!save)
-                return chooser->reject();
-            // Typed as a user would: selecting the file by program races with the chooser
-            // reading its folder, which can put the initial name back.
-            auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QVERIFY(name);
-            name->setText(report);
-            QTest::keyClick(name, Qt::Key_Return);
-        });
+        const NextWindow answer = answerSaveChooser(save ? report : QString(), &folders);
         click(*m_dialog, ControlId::Save);
         QVERIFY(answer.answered());
     }
