@@ -126,8 +126,9 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
 
     connect(qobject_cast<QPushButton*>(control(ControlId::Ok)), &QPushButton::clicked, this,
         &QDialog::accept);
-    // The Close button takes Enter itself when it has the focus: the dialog looks first.
-    control(ControlId::Ok)->installEventFilter(this);
+    // A push button with the focus takes Enter itself: the dialog looks first.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
     connectButton(ControlId::Start, onStart);
     connectButton(ControlId::Stop, onStop);
     connectButton(ControlId::Slide, onSlide);
@@ -254,11 +255,14 @@ void TimerDialog::keyPressEvent(QKeyEvent* event)
 
 bool TimerDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    // The button clicks itself on Enter with any modifier.
-    if (watched == control(ControlId::Ok) && event->type() == QEvent::KeyPress) {
+    // A button clicks itself on Enter with any modifier. The Close button's Enter is a closing
+    // key; on another button, while the talk is at stake, a clicker's Enter presses nothing
+    // either (Start would begin the talk again). Space still presses the button.
+    if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && tookClosingKey(ClosingKey::Enter))
-            return true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return watched == control(ControlId::Ok) ? tookClosingKey(ClosingKey::Enter)
+                                                    : talkAtStake(m_state);
     }
     return QDialog::eventFilter(watched, event);
 }

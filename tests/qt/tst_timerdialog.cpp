@@ -350,6 +350,8 @@ void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose_data()
     QTest::newRow("Escape, unsaved laps") << list << escape << "unsaved laps" << false << "stays";
     QTest::newRow("Enter in the lap list, unsaved laps")
         << list << enter << "unsaved laps" << false << "stays";
+    QTest::newRow("Enter on Start, unsaved laps: no new talk")
+        << start << enter << "unsaved laps" << false << "stays";
     QTest::newRow("Escape, saved") << start << escape << "saved" << false << "ends";
     QTest::newRow("Escape, view open") << start << escape << "none" << true << "closes the view";
     QTest::newRow("Escape, view open, running")
