@@ -1,5 +1,6 @@
 #include "qt/focuskeeper.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>

@@ -9,6 +9,10 @@ namespace zelvano {
 
 namespace {
 
+    // How long the main window stays put before its moves count: longer than the pause between
+    // the moves of a drag.
+    constexpr int moveSettleMs = 300;
+
     ScreenRect screenRect(const QRect& rect)
     {
         return { rect.x(), rect.y(), rect.width(), rect.height() };
@@ -22,6 +26,9 @@ ScreenWatch::ScreenWatch(QWidget& mainWindow, QObject* parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(0);
     connect(&m_settle, &QTimer::timeout, this, &ScreenWatch::changed);
+    m_moveSettle.setSingleShot(true);
+    m_moveSettle.setInterval(moveSettleMs);
+    connect(&m_moveSettle, &QTimer::timeout, this, &ScreenWatch::changed);
     const QList<QScreen*> present = QGuiApplication::screens();
     for (QScreen* screen : present)
         watch(screen);
@@ -47,7 +54,7 @@ ScreenRect ScreenWatch::frame(const QWidget& window) { return screenRect(window.
 bool ScreenWatch::eventFilter(QObject*, QEvent* event)
 {
     if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
-        m_settle.start();
+        m_moveSettle.start();
     return false;
 }
 

@@ -14,7 +14,9 @@ namespace zelvano {
 
 // Says when the place of the speaker's view may have to change: a screen was added or removed,
 // changed its size or its scale, or the main window moved or changed its size. Changes that come
-// together, as when a monitor is unplugged, make one signal once Qt has moved its windows.
+// together, as when a monitor is unplugged, make one signal once Qt has moved its windows; the main
+// window's moves make one once they have stopped for a moment, so that a window dragged across the
+// edge of two screens is judged where it is dropped, not where it passed.
 class ScreenWatch final : public QObject
 {
     Q_OBJECT
@@ -37,6 +39,7 @@ private:
     void watch(QScreen* screen);
 
     QTimer m_settle;
+    QTimer m_moveSettle;
 };
 
 } // namespace zelvano
