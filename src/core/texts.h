@@ -95,6 +95,8 @@ inline constexpr const char* countdownCaptionFormat = "%s %s";
 inline constexpr const char* elapsedCaptionFormat = "%s (経過 %s)";
 inline constexpr const char* bellReachedMark = "●";
 inline constexpr const char* bellAheadMark = "○";
+// Between the marks and the caption, where both are shown.
+inline constexpr const char* marksCaptionGap = "  ";
 
 // What a screen reader adds to the display's time: how far the talk has gone by the bells, indexed
 // by bell phase, since the colour of the digits is not seen by everyone.

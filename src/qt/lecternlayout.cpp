@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 
+#include "core/texts.h"
 #include "qt/timedisplay.h"
 
 namespace zelvano {
@@ -15,7 +16,7 @@ namespace {
     // The caption line's share of the face's height.
     constexpr int captionLinesPerHeight = 8;
     const QString narrowestFigureSample = QStringLiteral("00:00");
-    const QString marksGap = QStringLiteral("  ");
+    const QString marksGap = QString::fromUtf8(texts::marksCaptionGap);
 
     // In whole pixels, as the face lays text out.
     int textWidth(GlyphMetrics& metrics, const QString& text)

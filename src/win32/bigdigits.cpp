@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/phasecolours.h"
+#include "core/texts.h"
 #include "platform/widestring_win32.h"
 #include "win32/displaycolouring.h"
 
@@ -130,7 +131,8 @@ void BigDigits::compose(bool recolour)
     const std::wstring marks
         = m_coloured ? widen(bellMarks(std::clamp(m_bellPhase, 0, 3))) : std::wstring();
     const std::wstring caption = widen(m_content.caption);
-    const std::wstring line = marks + (marks.empty() || caption.empty() ? L"" : L"  ") + caption;
+    const std::wstring gap = marks.empty() || caption.empty() ? L"" : widen(texts::marksCaptionGap);
+    const std::wstring line = marks + gap + caption;
     m_figure.setText(m_window, figure, figure.size(), recolour);
     m_caption.setText(m_window, line, marks.size(), recolour);
     SetWindowTextW(m_window, (line.empty() ? figure : figure + L"\n" + line).c_str());
