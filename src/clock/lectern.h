@@ -8,6 +8,10 @@
 
 namespace zelvano {
 
+// The narrowest figure the view's font is sized for: every time up to 99:59 is drawn at the size
+// that fits it, so the font stays put through a talk.
+inline constexpr const char* narrowestLecternFigure = "00:00";
+
 // Minutes and seconds without the display's leading zeros, for the speaker's view: "2:06",
 // "12:06", "123:45"; a negative count keeps its sign in front ("-0:05").
 std::string formatLecternTime(std::int64_t seconds);

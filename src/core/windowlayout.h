@@ -89,6 +89,11 @@ struct ScreenReaderName
 // The display, the lap list and the six bell fields.
 extern const std::array<ScreenReaderName, 8> screenReaderNames;
 
+// The push buttons that run the talk. Beside a slide show a click on one of them leaves the
+// keyboard with the window that had it, so that a presentation clicker goes on turning the slides.
+inline constexpr std::array<ControlId, 5> talkButtonIds { ControlId::Start, ControlId::Stop,
+    ControlId::Slide, ControlId::Test, ControlId::Save };
+
 // The six bell fields in the order of BellSettings::values.
 inline constexpr std::array<ControlId, 6> bellFieldIds { ControlId::Bell1Minutes,
     ControlId::Bell2Minutes, ControlId::Bell3Minutes, ControlId::Bell1Count, ControlId::Bell2Count,

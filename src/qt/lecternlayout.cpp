@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 
+#include "clock/lectern.h"
 #include "core/texts.h"
 #include "qt/timedisplay.h"
 
@@ -15,7 +16,7 @@ namespace {
     constexpr double marginFraction = 0.05;
     // The caption line's share of the face's height.
     constexpr int captionLinesPerHeight = 8;
-    const QString narrowestFigureSample = QStringLiteral("00:00");
+    const QString narrowestFigureSample = QString::fromLatin1(narrowestLecternFigure);
     const QString marksGap = QString::fromUtf8(texts::marksCaptionGap);
 
     // In whole pixels, as the face lays text out.

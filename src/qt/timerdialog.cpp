@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include <QContextMenuEvent>
 #include <QDir>
@@ -141,9 +142,10 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     connectButton(ControlId::Test, onTest);
     connectButton(ControlId::Save, onSave);
     // A click on the buttons that run the talk leaves the keyboard with the slide show.
-    m_focusKeeper = new FocusKeeper(*this,
-        { control(ControlId::Start), control(ControlId::Stop), control(ControlId::Slide),
-            control(ControlId::Test), control(ControlId::Save) });
+    std::vector<const QWidget*> talkButtons;
+    for (const ControlId id : talkButtonIds)
+        talkButtons.push_back(control(id));
+    m_focusKeeper = new FocusKeeper(*this, std::move(talkButtons));
 
     loadSettings(platform, m_settings);
     showSettings(m_context);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "clock/lectern.h"
+#include "platform/widestring_win32.h"
 #include "win32/cellline.h"
 
 namespace zelvano {
@@ -41,7 +42,7 @@ private:
     void paint();
 
     HWND m_window = nullptr;
-    CellLine m_figure { L"00:00" };
+    CellLine m_figure { widen(narrowestLecternFigure) };
     CellLine m_caption;
     LecternText m_content;
     int m_bellPhase = -1; // none shown yet

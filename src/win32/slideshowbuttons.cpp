@@ -1,7 +1,6 @@
 #include "win32/slideshowbuttons.h"
 
 #include <algorithm>
-#include <array>
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -14,9 +13,6 @@ namespace {
 
     // Posted to a talk button once a refused activation has been handled.
     constexpr UINT activatableAgain = WM_APP + 1;
-
-    constexpr std::array talkButtonIds { ControlId::Start, ControlId::Stop, ControlId::Slide,
-        ControlId::Test, ControlId::Save };
 
     bool isTalkButton(ControlId id)
     {

@@ -21,15 +21,18 @@ namespace {
     constexpr SIZE besideSize { 640, 240 };
     constexpr int besideGap = 8;
 
+    ScreenRect screenRect(const RECT& rect)
+    {
+        return { rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top };
+    }
+
     BOOL CALLBACK noteScreen(HMONITOR monitor, HDC, LPRECT, LPARAM screens)
     {
         MONITORINFOEXW info {};
         info.cbSize = sizeof info;
-        if (GetMonitorInfoW(monitor, &info)) {
-            const RECT& area = info.rcMonitor;
-            reinterpret_cast<std::vector<Screen>*>(screens)->push_back({ narrow(info.szDevice),
-                { area.left, area.top, area.right - area.left, area.bottom - area.top } });
-        }
+        if (GetMonitorInfoW(monitor, &info))
+            reinterpret_cast<std::vector<Screen>*>(screens)->push_back(
+                { narrow(info.szDevice), screenRect(info.rcMonitor) });
         return TRUE;
     }
 
@@ -46,7 +49,7 @@ namespace {
     {
         RECT frame {};
         GetWindowRect(window, &frame);
-        return { frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top };
+        return screenRect(frame);
     }
 
     bool contains(const RECT& outer, const RECT& inner)
