@@ -33,9 +33,9 @@
 #include "core/windowlayout.h"
 #include "files/settingsfile.h"
 #include "platform/soundplayer.h"
-#include "qt/qtbackends.h"
-#include "qt/qtplatformservices.h"
-#include "qt/timerdialog.h"
+#include "qt/app/qtbackends.h"
+#include "qt/app/qtplatformservices.h"
+#include "qt/window/timerdialog.h"
 
 using namespace zelvano;
 

@@ -8,8 +8,8 @@
 
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
-#include "qt/aboutdialog.h"
-#include "qt/timerdialog.h"
+#include "qt/app/aboutdialog.h"
+#include "qt/window/timerdialog.h"
 
 using namespace zelvano;
 

@@ -8,7 +8,7 @@
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
-#include "qt/timerdialog.h"
+#include "qt/window/timerdialog.h"
 
 using namespace zelvano;
 

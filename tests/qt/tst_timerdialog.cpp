@@ -26,10 +26,10 @@
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
 #include "files/settingsfile.h"
-#include "qt/speakerface.h"
-#include "qt/speakerview.h"
-#include "qt/timedisplay.h"
-#include "qt/timerdialog.h"
+#include "qt/lectern/speakerface.h"
+#include "qt/lectern/speakerview.h"
+#include "qt/window/timedisplay.h"
+#include "qt/window/timerdialog.h"
 
 using namespace zelvano;
 

@@ -1,0 +1,381 @@
+#include "qt/window/timerdialog.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStandardPaths>
+
+#include "clock/bellringer.h"
+#include "clock/laplog.h"
+#include "clock/presentationtimer.h"
+#include "clock/settingsediting.h"
+#include "core/phasecolours.h"
+#include "core/texts.h"
+#include "core/windowlayout.h"
+#include "files/report.h"
+#include "files/settingsfile.h"
+#include "qt/app/qttexts.h"
+#include "qt/desktop/accessiblenames.h"
+#include "qt/desktop/focuskeeper.h"
+#include "qt/desktop/windowplacement.h"
+#include "qt/lectern/speakerview.h"
+#include "qt/window/laplist.h"
+#include "qt/window/precisetick.h"
+#include "qt/window/timedisplay.h"
+
+namespace zelvano {
+
+namespace {
+
+    constexpr std::chrono::milliseconds tickInterval { 1000 };
+
+    QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+    // The display's font is sized by its character cell, ascent plus descent, not by its em: the
+    // largest whole pixel size whose cell fits. Qt picks fonts in whole pixel sizes only, and those
+    // of the dialog's CJK face give cells of 49 and 51 px; Debian's default sans face has a 50 px
+    // cell, at 43 px. The cell grows in proportion to the size, so one measurement gives a guess
+    // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
+    QFont displayFont()
+    {
+        QFont font = TimeDisplay::typeface();
+        const auto cellAt = [&font](int pixelSize) {
+            font.setPixelSize(pixelSize);
+            return QFontMetrics(font).height();
+        };
+        const int fullCell = cellAt(displayCellHeightPx);
+        int pixelSize
+            = std::clamp(displayCellHeightPx * displayCellHeightPx / std::max(1, fullCell), 1,
+                displayCellHeightPx);
+        while (pixelSize > 1 && cellAt(pixelSize) > displayCellHeightPx)
+            --pixelSize;
+        while (pixelSize < displayCellHeightPx && cellAt(pixelSize + 1) <= displayCellHeightPx)
+            ++pixelSize;
+        font.setPixelSize(pixelSize);
+        return font;
+    }
+
+    // Read by Qt's own PNG reader: left to guess, or even told the format, Qt first loads every
+    // image plugin there is to ask whether it reads the file, which start-up would wait for.
+    QImage readPng(const QString& path)
+    {
+        QImageReader reader(path, "png");
+        reader.setAutoDetectImageFormat(false);
+        return reader.read();
+    }
+
+    // Escape, and Enter when it reaches the dialog, which then presses the Close button: the keys
+    // QDialog ends itself with.
+    std::optional<ClosingKey> closingKey(const QKeyEvent& event)
+    {
+        if (event.key() == Qt::Key_Escape && event.modifiers() == Qt::NoModifier)
+            return ClosingKey::Escape;
+        const bool enter = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+        if (enter && (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            return ClosingKey::Enter;
+        return std::nullopt;
+    }
+
+    // Desktop programs first offer to save among the user's documents.
+    QString documentsFolder()
+    {
+        const QString documents
+            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return !documents.isEmpty() && QDir(documents).exists() ? documents : QDir::homePath();
+    }
+
+} // namespace
+
+TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
+    : QDialog(parent,
+        Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+    , m_context { m_state, m_settings, *this, platform }
+    , m_tick(new PreciseTick(tickInterval, this))
+{
+    connect(m_tick, &PreciseTick::ticked, this, [this] { onTick(m_context); });
+    QIcon icon;
+    for (const char* image : { ":/zelvano-16.png", ":/zelvano-32.png", ":/zelvano-128.png" })
+        icon.addPixmap(QPixmap::fromImage(readPng(QString::fromLatin1(image))));
+    setWindowIcon(icon);
+    m_controls = buildDialog(this, mainWindowTemplate);
+    nameControlsForScreenReaders(m_controls);
+
+    m_display = qobject_cast<TimeDisplay*>(control(ControlId::TimeDisplay));
+    m_lapList = qobject_cast<LapList*>(control(ControlId::SlideList));
+    for (std::size_t i = 0; i < bellFieldIds.size(); ++i) {
+        m_bellFields[i] = qobject_cast<QLineEdit*>(control(bellFieldIds[i]));
+        // The bell fields take text of any length; a line edit would cut it at 32767 characters,
+        // which changes what the text reads as.
+        m_bellFields[i]->setMaxLength(std::numeric_limits<int>::max());
+    }
+    m_settingsToggle = qobject_cast<QPushButton*>(control(ControlId::SettingsToggle));
+
+    connect(qobject_cast<QPushButton*>(control(ControlId::Ok)), &QPushButton::clicked, this,
+        &QDialog::accept);
+    // A push button with the focus takes Enter itself: the dialog looks first.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(this);
+    connectButton(ControlId::Start, onStart);
+    connectButton(ControlId::Stop, onStop);
+    connectButton(ControlId::Slide, onSlide);
+    connectButton(ControlId::SettingsToggle, onSettingsToggle);
+    // Confirmed bells move the next bell of the time shown.
+    connect(m_settingsToggle, &QPushButton::clicked, this, [this] {
+        if (SpeakerView* view = speakerView())
+            view->showTime(m_shownSeconds, m_display->bellPhase());
+    });
+    connectButton(ControlId::Test, onTest);
+    connectButton(ControlId::Save, onSave);
+    // A click on the buttons that run the talk leaves the keyboard with the slide show.
+    std::vector<const QWidget*> talkButtons;
+    for (const ControlId id : talkButtonIds)
+        talkButtons.push_back(control(id));
+    m_focusKeeper = new FocusKeeper(*this, std::move(talkButtons));
+
+    loadSettings(platform, m_settings);
+    showSettings(m_context);
+    m_display->setFont(displayFont());
+    setDisplayText(formatElapsed(0), 0, 0);
+    control(ControlId::Ok)->setFocus();
+}
+
+TimerDialog::~TimerDialog() = default;
+
+QWidget* TimerDialog::control(ControlId id) const { return m_controls.at(id); }
+
+void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
+{
+    connect(qobject_cast<QPushButton*>(control(id)), &QPushButton::clicked, this,
+        [this, operation] { operation(m_context); });
+}
+
+void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds)
+{
+    m_display->setText(qs(text), bellPhase);
+    m_shownSeconds = seconds;
+    if (SpeakerView* view = speakerView())
+        view->showTime(seconds, bellPhase);
+}
+
+void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
+{
+    QMessageBox box(QMessageBox::Critical, qs(caption), qs(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TimerDialog::clearLapLines() { m_lapList->clear(); }
+
+void TimerDialog::addLapLine(const std::string& line) { m_lapList->addLine(line); }
+
+int TimerDialog::lapLineCount() const { return m_lapList->count(); }
+
+std::string TimerDialog::lapLine(int index) const { return m_lapList->line(index); }
+
+std::string TimerDialog::bellFieldText(int field) const
+{
+    return m_bellFields.at(static_cast<std::size_t>(field - 1))->text().toStdString();
+}
+
+void TimerDialog::setBellFieldText(int field, const std::string& text)
+{
+    m_bellFields.at(static_cast<std::size_t>(field - 1))->setText(qs(text));
+}
+
+void TimerDialog::setBellFieldsEnabled(bool enabled)
+{
+    for (QLineEdit* field : m_bellFields)
+        field->setEnabled(enabled);
+}
+
+void TimerDialog::setSettingsToggleText(const std::string& text)
+{
+    m_settingsToggle->setText(qs(text));
+}
+
+void TimerDialog::armTick() { m_tick->start(); }
+
+void TimerDialog::killTick() { m_tick->stop(); }
+
+std::optional<std::string> TimerDialog::chooseSaveFile(
+    const std::string& initialName, const std::string& defaultSuffix)
+{
+    // Qt's own chooser: a platform one may drop the default suffix or ask before replacing.
+    QFileDialog chooser(this);
+    chooser.setOption(QFileDialog::DontUseNativeDialog);
+    chooser.setDirectory(m_saveFolder.isEmpty() ? documentsFolder() : m_saveFolder);
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setFileMode(QFileDialog::AnyFile);
+    chooser.setOption(QFileDialog::DontConfirmOverwrite);
+    chooser.setDefaultSuffix(qs(defaultSuffix));
+    chooser.selectFile(qs(initialName));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return std::nullopt;
+    return chooser.selectedFiles().constFirst().toStdString();
+}
+
+// The working directory no longer follows the chooser, so the window remembers the folder.
+void TimerDialog::reportSaved(const std::string& path)
+{
+    m_saveFolder = QFileInfo(qs(path)).absolutePath();
+}
+
+// Window managers on Linux do not let a program add to the window menu, so the About entry lives
+// in the window's own context menu (right click, the Menu key or Shift+F10).
+void TimerDialog::contextMenuEvent(QContextMenuEvent* event)
+{
+    showContextMenu(event->globalPos());
+}
+
+// Qt turns a right click and the Menu key into a context menu event, but not Shift+F10, which
+// users of other desktops expect to do the same.
+void TimerDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QWidget* anchor = focusWidget() ? focusWidget() : this;
+        showContextMenu(anchor->mapToGlobal(anchor->rect().center()));
+        return;
+    }
+    if (const std::optional<ClosingKey> key = closingKey(*event); key && tookClosingKey(*key))
+        return;
+    QDialog::keyPressEvent(event);
+}
+
+bool TimerDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // A button clicks itself on Enter with any modifier. The Close button's Enter is a closing
+    // key; on another button, while the talk is at stake, a clicker's Enter presses nothing
+    // either (Start would begin the talk again). Space still presses the button.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return watched == control(ControlId::Ok) ? tookClosingKey(ClosingKey::Enter)
+                                                    : talkAtStake(m_state);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// A presentation clicker sends Escape to whichever window has the keyboard: while a talk is at
+// stake it must not end the program, and while the speaker's view is open it closes the view.
+bool TimerDialog::tookClosingKey(ClosingKey key)
+{
+    switch (closingKeyAction(key, m_state, speakerView() != nullptr)) {
+    case ClosingKeyAction::CloseWindow:
+        return false;
+    case ClosingKeyAction::CloseSpeakerView:
+        setSpeakerViewOpen(false);
+        return true;
+    case ClosingKeyAction::Ignore:
+        return true;
+    }
+    return true;
+}
+
+// To change a window's flags Qt hides the window and the window manager takes the new stacking
+// when it is shown again; it comes back where it was and takes the keyboard back.
+void TimerDialog::setStaysOnTop(bool onTop)
+{
+    if (onTop == staysOnTop())
+        return;
+    const QPoint position = pos();
+    {
+        const QScopedValueRollback changing(m_changingFlags, true);
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    }
+    show();
+    restoreFramePosition(*this, position);
+    m_focusKeeper->activate();
+}
+
+bool TimerDialog::staysOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
+
+// Hiding a dialog ends its exec(); the hide that comes with new window flags must not, or the
+// program would end with it.
+void TimerDialog::setVisible(bool visible)
+{
+    if (m_changingFlags && !visible) {
+        QWidget::setVisible(false);
+        return;
+    }
+    if (!visible)
+        setSpeakerViewOpen(false);
+    QDialog::setVisible(visible);
+}
+
+void TimerDialog::setColourByPhase(bool on)
+{
+    m_colourByPhase = on;
+    m_display->setPhasePalette(on ? std::optional(windowPalette) : std::nullopt);
+    if (SpeakerView* view = speakerView())
+        view->setColourByPhase(on);
+}
+
+void TimerDialog::setSpeakerViewOpen(bool open)
+{
+    if (!open) {
+        if (SpeakerView* view = speakerView())
+            view->close();
+        return;
+    }
+    if (speakerView())
+        return;
+    m_speakerView = new SpeakerView(this, m_settings);
+    m_speakerView->setColourByPhase(m_colourByPhase);
+    m_speakerView->setRemainingLarge(m_remainingLarge);
+    m_speakerView->showTime(m_shownSeconds, m_display->bellPhase());
+    m_speakerView->showBesideMainWindow();
+}
+
+void TimerDialog::setRemainingLarge(bool on)
+{
+    m_remainingLarge = on;
+    if (SpeakerView* view = speakerView())
+        view->setRemainingLarge(on);
+}
+
+// A closed view is deleted a little later; until then it is no longer shown.
+SpeakerView* TimerDialog::speakerView() const
+{
+    return m_speakerView && m_speakerView->isVisible() ? m_speakerView.data() : nullptr;
+}
+
+void TimerDialog::showContextMenu(const QPoint& globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8(qttexts::closeMenuItem), this, &QDialog::reject);
+    QAction* onTop = menu.addAction(
+        QString::fromUtf8(texts::stayOnTopMenuItem), this, &TimerDialog::setStaysOnTop);
+    onTop->setCheckable(true);
+    onTop->setChecked(staysOnTop());
+    QAction* colours = menu.addAction(
+        QString::fromUtf8(texts::bellColoursMenuItem), this, &TimerDialog::setColourByPhase);
+    colours->setCheckable(true);
+    colours->setChecked(m_colourByPhase);
+    QAction* view = menu.addAction(
+        QString::fromUtf8(texts::speakerViewMenuItem), this, &TimerDialog::setSpeakerViewOpen);
+    view->setCheckable(true);
+    view->setChecked(speakerView() != nullptr);
+    QAction* remaining = menu.addAction(
+        QString::fromUtf8(texts::remainingLargeMenuItem), this, &TimerDialog::setRemainingLarge);
+    remaining->setCheckable(true);
+    remaining->setChecked(m_remainingLarge);
+    menu.addSeparator();
+    menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
+    menu.exec(globalPos);
+}
+
+} // namespace zelvano
