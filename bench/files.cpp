@@ -41,6 +41,10 @@ public:
     {
         return openDiskFile(m_folder + "/" + name, mode);
     }
+    bool replaceFile(const std::string& name, std::string_view bytes) override
+    {
+        return replaceDiskFile(m_folder + "/" + name, bytes);
+    }
 
 private:
     std::string m_folder;

@@ -18,6 +18,7 @@ void onStart(TimerContext& context)
     context.state.elapsedSeconds = 0;
     context.state.lapMarkSeconds = 0;
     context.state.lapsUnsaved = false;
+    ++context.state.talks;
     context.view.clearLapLines();
     context.view.armTick();
     context.state.running = true;

@@ -19,6 +19,7 @@ struct LocalTime
 };
 
 enum class OpenMode {
+    Read, // read only; a missing file fails to open
     ReadCreate, // read only; creates a missing file empty, never truncates
     WriteKeep, // write only from offset 0; creates a missing file, never truncates
     WriteTruncate, // write only; creates or empties the file
@@ -58,6 +59,9 @@ public:
     [[nodiscard]] virtual std::unique_ptr<FileHandle> openFile(
         const std::string& name, OpenMode mode)
         = 0;
+    // Replaces the whole named file with bytes at once: a failure or a crash midway leaves the
+    // file as it was. False when it could not be done.
+    [[nodiscard]] virtual bool replaceFile(const std::string& name, std::string_view bytes) = 0;
 };
 
 } // namespace zelvano

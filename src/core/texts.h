@@ -42,6 +42,11 @@ inline constexpr const char* screenAwakeReason = "発表中のため画面を点
 inline constexpr const char* screenAwakeUnavailable
     = "Zelvano: 画面を点けたままにできません (the screen may blank: nothing keeps it awake)";
 
+// Developer trace when the window's choices file is missing, unreadable or not understood.
+inline constexpr const char* choicesNotReadTrace
+    = "Zelvano: window.ini を読めません (missing, unreadable or malformed: the window's choices "
+      "start from their defaults)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 
@@ -77,6 +82,7 @@ inline constexpr const char* stayOnTopMenuItem = "常に手前に表示(&W)";
 inline constexpr const char* bellColoursMenuItem = "ベルの色で表示(&L)";
 inline constexpr const char* speakerViewMenuItem = "発表者用の大きな表示(&F)";
 inline constexpr const char* remainingLargeMenuItem = "残り時間を大きく表示(&R)";
+inline constexpr const char* lapsFromSlideTurnsMenuItem = "スライド送りでラップを記録(&K)";
 inline constexpr const char* aboutMenuItem = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報(&A)...";
 inline constexpr const char* aboutCaption = "Zelvanoのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr const char* aboutVersionLine = "Zelvano Version " ZELVANO_VERSION_SHORT;

@@ -14,6 +14,7 @@ struct TimerState
     bool editingSettings = false; // true while the bell fields are unlocked
     bool running = false; // between an accepted Start and Stop
     bool lapsUnsaved = false; // lap lines listed that no report has held since the last slide
+    std::uint32_t talks = 0; // accepted Starts since the window opened: each begins a new talk
 };
 
 } // namespace zelvano

@@ -4,6 +4,7 @@
 
 #include "core/texts.h"
 #include "files/bufferedwrite.h"
+#include "files/readhead.h"
 
 namespace zelvano {
 
@@ -22,30 +23,6 @@ namespace {
         const auto bits = static_cast<std::uint32_t>(value);
         for (std::size_t i = 0; i < 4; ++i)
             bytes.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
-    }
-
-    // The first settingsFileSize bytes of the file, fewer if it is shorter; nothing on a failure.
-    std::optional<std::string> readHead(PlatformServices& platform)
-    {
-        std::unique_ptr<FileHandle> file
-            = platform.openFile(settingsFileName, OpenMode::ReadCreate);
-        if (!file)
-            return std::nullopt;
-        std::string bytes(settingsFileSize, '\0');
-        std::size_t filled = 0;
-        while (filled < bytes.size()) {
-            const std::optional<std::size_t> got
-                = file->read(bytes.data() + filled, bytes.size() - filled);
-            if (!got)
-                return std::nullopt;
-            if (*got == 0)
-                break;
-            filled += *got;
-        }
-        if (!file->close())
-            return std::nullopt;
-        bytes.resize(filled);
-        return bytes;
     }
 
 } // namespace
@@ -71,7 +48,8 @@ std::string encodeSettings(const BellSettings& settings)
 
 void loadSettings(PlatformServices& platform, BellSettings& settings)
 {
-    const std::optional<std::string> head = readHead(platform);
+    const std::optional<std::string> head
+        = readHead(platform, settingsFileName, OpenMode::ReadCreate, settingsFileSize);
     const std::optional<BellSettings> loaded = head ? decodeSettings(*head) : std::nullopt;
     if (!loaded) {
         platform.trace(texts::fileIoError);

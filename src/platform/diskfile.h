@@ -14,4 +14,13 @@ namespace zelvano {
 // One implementation per platform.
 [[nodiscard]] std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode);
 
+// Writes bytes beside the named file, under its name with ".new" added, and then puts that file in
+// its place in one step, so the named file is always either the old one or the new one whole. The
+// file beside is held as a written file is, so two copies of the program never write it at once.
+[[nodiscard]] bool replaceDiskFile(const std::string& name, std::string_view bytes);
+
+// The platform's own steps of a replacement: a file moved over another, and one taken away.
+[[nodiscard]] bool moveDiskFileOver(const std::string& from, const std::string& to);
+void removeDiskFile(const std::string& name);
+
 } // namespace zelvano

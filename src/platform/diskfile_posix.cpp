@@ -1,6 +1,7 @@
 #include "platform/diskfile_posix.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,8 +13,9 @@ namespace {
     class DiskFile final : public FileHandle
     {
     public:
-        explicit DiskFile(int descriptor)
+        DiskFile(int descriptor, bool writable)
             : m_descriptor(descriptor)
+            , m_writable(writable)
         { }
         DiskFile(const DiskFile&) = delete;
         DiskFile& operator=(const DiskFile&) = delete;
@@ -55,18 +57,26 @@ namespace {
         {
             if (m_descriptor < 0)
                 return false;
+            // Written bytes reach the disk before the close reports success, as a settings file
+            // replaced by a new one must never turn out empty after a power cut.
+            const bool synced = !m_writable || ::fsync(m_descriptor) == 0;
             const int result = ::close(m_descriptor);
             m_descriptor = -1;
-            return result == 0;
+            return synced && result == 0;
         }
 
     private:
         int m_descriptor;
+        bool m_writable;
     };
+
+    bool reading(OpenMode mode) { return mode == OpenMode::Read || mode == OpenMode::ReadCreate; }
 
     int openFlags(OpenMode mode)
     {
         switch (mode) {
+        case OpenMode::Read:
+            return O_RDONLY;
         case OpenMode::ReadCreate:
             return O_RDONLY | O_CREAT;
         case OpenMode::WriteKeep:
@@ -82,7 +92,7 @@ namespace {
     // locks (ENOLCK, EOPNOTSUPP). Only a lock held by someone else keeps the file out of reach.
     bool lockOrGoOn(LockFunction lock, int descriptor, OpenMode mode)
     {
-        const int operation = (mode == OpenMode::ReadCreate ? LOCK_SH : LOCK_EX) | LOCK_NB;
+        const int operation = (reading(mode) ? LOCK_SH : LOCK_EX) | LOCK_NB;
         if (lock(descriptor, operation) == 0)
             return true;
         return errno == ENOLCK || errno == EOPNOTSUPP || errno == EBADF;
@@ -96,7 +106,7 @@ std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode,
     const int descriptor = ::open(name.c_str(), openFlags(mode) | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0)
         return nullptr;
-    auto file = std::make_unique<DiskFile>(descriptor);
+    auto file = std::make_unique<DiskFile>(descriptor, !reading(mode));
     // FIFOs, devices and folders are no settings file and no report: reading one could wait for
     // ever, writing one could fill a disk or go nowhere.
     struct stat status = {};
@@ -116,5 +126,12 @@ std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
 {
     return openDiskFile(name, mode, ::flock);
 }
+
+bool moveDiskFileOver(const std::string& from, const std::string& to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void removeDiskFile(const std::string& name) { std::remove(name.c_str()); }
 
 } // namespace zelvano

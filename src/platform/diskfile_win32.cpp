@@ -74,12 +74,13 @@ namespace {
 // an existing one; a report is emptied only once it is ours.
 std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
 {
-    const DWORD access = mode == OpenMode::ReadCreate ? GENERIC_READ : GENERIC_WRITE;
-    const HANDLE handle = CreateFileW(
-        widen(name).c_str(), access, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadCreate;
+    const HANDLE handle = CreateFileW(widen(name).c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
+        0, nullptr, mode == OpenMode::Read ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+        nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    auto file = std::make_unique<DiskFile>(handle, mode != OpenMode::ReadCreate);
+    auto file = std::make_unique<DiskFile>(handle, writing);
     // Devices (NUL, CON, a serial port) and pipes are no settings file and no report.
     if (GetFileType(handle) != FILE_TYPE_DISK)
         return nullptr;
@@ -87,5 +88,13 @@ std::unique_ptr<FileHandle> openDiskFile(const std::string& name, OpenMode mode)
         return nullptr;
     return file;
 }
+
+bool moveDiskFileOver(const std::string& from, const std::string& to)
+{
+    return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+void removeDiskFile(const std::string& name) { DeleteFileW(widen(name).c_str()); }
 
 } // namespace zelvano

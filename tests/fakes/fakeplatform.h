@@ -50,13 +50,23 @@ struct FakePlatform final : PlatformServices
     {
         if (lockedFiles.count(name))
             return nullptr;
-        const bool writing = mode != OpenMode::ReadCreate;
+        const bool writing = mode != OpenMode::Read && mode != OpenMode::ReadCreate;
         if (writing && readOnlyFiles.count(name))
             return nullptr;
-        std::string& contents = files[name]; // a missing file is created empty in every mode
+        if (mode == OpenMode::Read && !files.count(name))
+            return nullptr;
+        std::string& contents = files[name]; // a missing file is created empty in the other modes
         if (mode == OpenMode::WriteTruncate)
             contents.clear();
         return std::make_unique<File>(*this, contents);
+    }
+
+    bool replaceFile(const std::string& name, std::string_view bytes) override
+    {
+        if (lockedFiles.count(name) || readOnlyFiles.count(name) || failWrites)
+            return false;
+        files[name] = bytes;
+        return true;
     }
 
     int totalSleptMs() const

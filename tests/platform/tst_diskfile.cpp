@@ -21,6 +21,7 @@ class TestDiskFile : public QObject
 private slots:
     void init();
     void readCreatesAMissingFileEmpty();
+    void replacingLeavesTheOldFileOrTheNewOneWhole();
     void writeKeepLeavesTheTail();
     void readersShareAndWritersAreAlone();
     void fileSystemsWithoutLocksStillWork_data();
@@ -64,6 +65,34 @@ void TestDiskFile::readCreatesAMissingFileEmpty()
     QCOMPARE(handle->read(buffer, sizeof buffer), std::optional<std::size_t>(0));
     QVERIFY(handle->close());
     QVERIFY(QFile::exists(QString::fromStdString(file)));
+}
+
+// A plain read of a missing file creates nothing; a replacement is all or nothing and leaves
+// nothing beside, and the file beside is held as any written file is.
+void TestDiskFile::replacingLeavesTheOldFileOrTheNewOneWhole()
+{
+    const std::string file = path("window.ini");
+    QVERIFY(!openDiskFile(file, OpenMode::Read));
+    QVERIFY(!QFile::exists(QString::fromStdString(file)));
+
+    put(file + ".new", "left by a crash");
+    QVERIFY(replaceDiskFile(file, "first"));
+    QCOMPARE(contents(file), std::string("first"));
+    QVERIFY(!QFile::exists(QString::fromStdString(file + ".new")));
+
+    auto holder = openDiskFile(file + ".new", OpenMode::WriteKeep);
+    QVERIFY(holder);
+    QVERIFY(!replaceDiskFile(file, "second"));
+    QCOMPARE(contents(file), std::string("first"));
+    QVERIFY(holder->close());
+    QVERIFY(replaceDiskFile(file, "third"));
+    QCOMPARE(contents(file), std::string("third"));
+
+    auto reader = openDiskFile(file, OpenMode::Read);
+    QVERIFY(reader);
+    char buffer[8];
+    QCOMPARE(reader->read(buffer, sizeof buffer), std::optional<std::size_t>(5));
+    QVERIFY(reader->close());
 }
 
 void TestDiskFile::writeKeepLeavesTheTail()

@@ -42,4 +42,9 @@ std::unique_ptr<FileHandle> QtPlatformServices::openFile(const std::string& name
     return openDiskFile(name, mode);
 }
 
+bool QtPlatformServices::replaceFile(const std::string& name, std::string_view bytes)
+{
+    return replaceDiskFile(name, bytes);
+}
+
 } // namespace zelvano

@@ -21,6 +21,7 @@ public:
     LocalTime localTime() const override;
     void trace(const std::string& text) override;
     std::unique_ptr<FileHandle> openFile(const std::string& name, OpenMode mode) override;
+    bool replaceFile(const std::string& name, std::string_view bytes) override;
 
 private:
     SoundPlayer& m_player;

@@ -45,4 +45,9 @@ std::unique_ptr<FileHandle> Win32PlatformServices::openFile(const std::string& n
     return openDiskFile(name, mode);
 }
 
+bool Win32PlatformServices::replaceFile(const std::string& name, std::string_view bytes)
+{
+    return replaceDiskFile(name, bytes);
+}
+
 } // namespace zelvano
