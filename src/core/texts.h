@@ -42,6 +42,14 @@ inline constexpr const char* screenAwakeReason = "発表中のため画面を点
 inline constexpr const char* screenAwakeUnavailable
     = "Zelvano: 画面を点けたままにできません (the screen may blank: nothing keeps it awake)";
 
+// Developer traces of the sound device: one that failed or stood still while it held sound (it is
+// opened anew and plays on what was not heard), and one that would not close (it is asked again,
+// and at the next open once more before it is left to the system).
+inline constexpr const char* soundDeviceFailed
+    = "Zelvano: 音の出力が止まりました (the sound device failed or stood still: opened anew)";
+inline constexpr const char* soundDeviceNotClosed
+    = "Zelvano: 音の出力を閉じられません (the sound device would not close)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 

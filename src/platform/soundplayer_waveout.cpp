@@ -31,6 +31,8 @@ namespace {
     // Should waiting itself fail, the thread pauses rather than spin.
     constexpr DWORD failedWaitPauseMs = 100;
 
+    void trace(const char* text) { OutputDebugStringW(widen(text).c_str()); }
+
     // What the caller and the sound thread share; the thread keeps it alive should the player give
     // up waiting for it.
     struct Shared
@@ -71,7 +73,7 @@ namespace {
     {
         {
             WaveOutDevice device;
-            RingOutput output(device, outputRate, freshStreamLeadIn);
+            RingOutput output(device, outputRate, freshStreamLeadIn, trace);
             RingSounds sounds(builtInBellWav(), openSoundFile);
             bool held = false;
             for (;;) {
@@ -97,8 +99,10 @@ namespace {
                     std::shared_ptr<const PcmSound> sound = sounds.file(*path);
                     if (!sound)
                         sound = sounds.bell();
-                    if (sound)
-                        output.play(toStereo16(*sound, outputRate), RingOutput::Clock::now());
+                    if (sound) {
+                        const RingOutput::Clock::time_point now = RingOutput::Clock::now();
+                        output.play(toStereo16(*sound, outputRate), now, now);
+                    }
                 }
                 output.update(RingOutput::Clock::now());
             }
