@@ -20,7 +20,33 @@ namespace {
     // After an onset, the next one is looked for this much later, so one attack counts once.
     constexpr double holdMs = 100.0;
 
+    // A strike stands this many times above the loudest window of the stretch before it; a bell
+    // struck 400 ms after the last stands some three times above that one's tail.
+    constexpr double strikeRatio = 1.5;
+    constexpr double strikeLookBackMs = 150.0;
+
     std::size_t windowLength(int sampleRate) { return static_cast<std::size_t>(sampleRate / 200); }
+
+    double levelAt(const std::vector<qint16>& samples, int sampleRate, double ms)
+    {
+        const std::size_t length = windowLength(sampleRate);
+        const auto start = static_cast<std::size_t>(std::max(0.0, ms) * sampleRate / 1000.0);
+        if (start + length > samples.size())
+            return 0.0;
+        double sum = 0.0;
+        for (std::size_t i = start; i < start + length; ++i)
+            sum += double(samples[i]) * double(samples[i]);
+        return std::sqrt(sum / double(length));
+    }
+
+    double loudestWindow(
+        const std::vector<qint16>& samples, int sampleRate, double fromMs, double untilMs)
+    {
+        double loudest = 0.0;
+        for (double ms = fromMs; ms < untilMs; ms += windowMs)
+            loudest = std::max(loudest, levelAt(samples, sampleRate, ms));
+        return loudest;
+    }
 
     std::vector<double> windowLevels(const std::vector<qint16>& samples, int sampleRate)
     {
@@ -41,17 +67,32 @@ std::vector<double> findOnsets(const std::vector<qint16>& samples, int sampleRat
 {
     const std::vector<double> levels = windowLevels(samples, sampleRate);
     const auto hold = static_cast<std::size_t>(holdMs / windowMs);
+    // A window is a whole number of samples, a little short of windowMs at 44.1 kHz: onsets are
+    // told from its first sample, so that they stay right late in a long recording.
+    const double exactWindowMs = double(windowLength(sampleRate)) * 1000.0 / sampleRate;
     std::vector<double> onsets;
     for (std::size_t i = 0; i < levels.size();) {
         const double before = i >= riseDistance ? levels[i - riseDistance] : 0.0;
         if (levels[i] >= audibleLevel && levels[i] >= riseRatio * before) {
-            onsets.push_back(double(i) * windowMs);
+            onsets.push_back(double(i) * exactWindowMs);
             i += hold;
         } else {
             ++i;
         }
     }
     return onsets;
+}
+
+std::vector<double> findStrikes(const std::vector<qint16>& samples, int sampleRate)
+{
+    std::vector<double> strikes;
+    for (const double onset : findOnsets(samples, sampleRate)) {
+        const double before
+            = loudestWindow(samples, sampleRate, onset - strikeLookBackMs, onset - windowMs);
+        if (loudestWindow(samples, sampleRate, onset, onset + 3 * windowMs) >= strikeRatio * before)
+            strikes.push_back(onset);
+    }
+    return strikes;
 }
 
 double audibleMs(const std::vector<qint16>& samples, int sampleRate)
