@@ -178,6 +178,11 @@ bool RingOutput::queueRings(Clock::time_point now)
             return false;
         m_written = 0;
         m_played = 0;
+        // A device fallen behind its time (a loaded machine's mixing can) may not have reached a
+        // ring that was due: the rings are put off by as much rather than cut off unheard.
+        if (std::any_of(m_rings.begin(), m_rings.end(),
+                [&](const Ring& ring) { return ring.start >= m_heardUntil && ring.start < now; }))
+            postponeUnheard(now);
     }
     for (int slot = 0; slot < static_cast<int>(slotCount); ++slot) {
         if (!release(slot))

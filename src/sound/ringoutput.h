@@ -21,8 +21,10 @@ namespace zelvano {
 // rings that follow it closely wait just as long, so their spacing stays.
 //
 // The device is judged by how far it has played, never by when it hands blocks back: a busy
-// machine hands them back seconds after they were heard. A device that holds sound it has not
-// played must move on; one that stands still for a second, or reports an error, is dead. It is
+// machine hands them back seconds after they were heard. A device that has fallen behind is
+// waited for: a ring it has not reached yet is put off with the rest of the run, never cut off
+// by the next. A device that holds sound it has not played must move on, though; one that
+// stands still for a second, or reports an error, is dead. It is
 // closed and opened anew (the system's default output may have changed meanwhile), and only
 // what the listener has not heard of the rings follows, after the lead-in, once: the rest of
 // the ring it stopped in, and the rings after it at their spacing. Should the device fail again

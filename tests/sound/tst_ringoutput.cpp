@@ -25,6 +25,8 @@ struct Fault
     int failFrom = 1; // the first failing call of that kind, counted from 1
     int failTimes = 0;
     int handBackLateMs = 0; // a block is handed back this long after it was played through
+    int pausesAtMs = -1; // from then on it plays nothing for a while, then plays on from there
+    int pausesForMs = 0;
     int standsStillAtMs = -1; // from then on it plays nothing and hands nothing back
     int errorsAfterMs = -1; // and this long after, every call fails
     bool playsWhenReopened = true; // or it never opens again
@@ -72,6 +74,21 @@ struct FakeDevice final : OutputDevice
             standsStillAt = Clock::time_point(std::chrono::milliseconds(fault.standsStillAtMs));
     }
     bool standsStill() const { return now >= standsStillAt; }
+    // The device's own time, which stops while it pauses, and back.
+    Clock::time_point deviceTime(Clock::time_point t) const
+    {
+        const Clock::time_point paused(std::chrono::milliseconds(fault.pausesAtMs));
+        if (fault.pausesAtMs < 0 || t < paused)
+            return t;
+        return std::max(paused, t - std::chrono::milliseconds(fault.pausesForMs));
+    }
+    Clock::time_point realTime(Clock::time_point t) const
+    {
+        const Clock::time_point paused(std::chrono::milliseconds(fault.pausesAtMs));
+        return fault.pausesAtMs < 0 || t < paused
+            ? t
+            : t + std::chrono::milliseconds(fault.pausesForMs);
+    }
     bool fails(Call call)
     {
         const int n = ++calls[call];
@@ -83,23 +100,25 @@ struct FakeDevice final : OutputDevice
     }
     void playTo(Clock::time_point until)
     {
-        const Clock::time_point limit = std::min(until, standsStill() ? now : standsStillAt);
+        const Clock::time_point limit
+            = deviceTime(std::min(until, standsStill() ? now : standsStillAt));
         for (Slot& slot : blocks) {
             if (!slot.written)
                 continue;
             for (; slot.played < slot.frames; ++slot.played, ++played) {
                 const Clock::time_point at = slot.start + std::chrono::milliseconds(slot.played);
-                if (at >= limit || at >= standsStillAt)
+                if (at >= limit || realTime(at) >= standsStillAt)
                     break;
                 if (const int ring = slot.samples[slot.played * 2])
                     heard.push_back({ ring, slot.samples[slot.played * 2 + 1],
-                        std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch())
+                        std::chrono::duration_cast<std::chrono::milliseconds>(
+                            realTime(at).time_since_epoch())
                             .count() });
             }
             const Clock::time_point handBackAt = slot.start
                 + std::chrono::milliseconds(slot.frames + std::size_t(fault.handBackLateMs));
-            slot.handedBack
-                = slot.handedBack || (until >= handBackAt && handBackAt < standsStillAt);
+            slot.handedBack = slot.handedBack
+                || (deviceTime(until) >= handBackAt && realTime(handBackAt) < standsStillAt);
         }
     }
 
@@ -111,7 +130,7 @@ struct FakeDevice final : OutputDevice
         handles = 1;
         standsStillAt = standsStill() ? Clock::time_point::max() : standsStillAt;
         played = 0;
-        queuedUntil = now;
+        queuedUntil = deviceTime(now);
         return true;
     }
     bool prepare(int slot, const std::int16_t* samples, std::size_t count) override
@@ -129,7 +148,7 @@ struct FakeDevice final : OutputDevice
         if (fails(Call::Write))
             return false;
         block.written = true;
-        block.start = std::max(now, queuedUntil);
+        block.start = std::max(deviceTime(now), queuedUntil);
         queuedUntil = block.start + std::chrono::milliseconds(block.frames);
         return true;
     }
@@ -148,7 +167,7 @@ struct FakeDevice final : OutputDevice
         for (Slot& slot : blocks)
             slot.handedBack = slot.written;
         played = 0;
-        queuedUntil = now;
+        queuedUntil = deviceTime(now);
         return !fails(Call::Reset);
     }
     std::optional<std::uint64_t> playedFrames() override
@@ -276,6 +295,9 @@ void TestRingOutput::everyRingIsHeardOnceWhateverTheDeviceDoes_data()
         << false << Fault { .handBackLateMs = 2000 } << afterLeadIn << once << false;
     QTest::newRow("hands back 2 s late, held")
         << true << Fault { .handBackLateMs = 2000 } << onTime << once << true;
+    QTest::newRow("falls half a second behind in ring 1, held: the rings after it wait")
+        << true << Fault { .pausesAtMs = 2300, .pausesForMs = 500 }
+        << "1:0-299@2000 1:300-399@2800 2:0-399@2900 3:0-599@3300 4:0-599@20000" << once << true;
     QTest::newRow("never hands back, held")
         << true << Fault { .handBackLateMs = 60000 } << onTime << once << true;
 
