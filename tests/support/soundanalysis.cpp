@@ -27,27 +27,6 @@ namespace {
 
     std::size_t windowLength(int sampleRate) { return static_cast<std::size_t>(sampleRate / 200); }
 
-    double levelAt(const std::vector<qint16>& samples, int sampleRate, double ms)
-    {
-        const std::size_t length = windowLength(sampleRate);
-        const auto start = static_cast<std::size_t>(std::max(0.0, ms) * sampleRate / 1000.0);
-        if (start + length > samples.size())
-            return 0.0;
-        double sum = 0.0;
-        for (std::size_t i = start; i < start + length; ++i)
-            sum += double(samples[i]) * double(samples[i]);
-        return std::sqrt(sum / double(length));
-    }
-
-    double loudestWindow(
-        const std::vector<qint16>& samples, int sampleRate, double fromMs, double untilMs)
-    {
-        double loudest = 0.0;
-        for (double ms = fromMs; ms < untilMs; ms += windowMs)
-            loudest = std::max(loudest, levelAt(samples, sampleRate, ms));
-        return loudest;
-    }
-
     std::vector<double> windowLevels(const std::vector<qint16>& samples, int sampleRate)
     {
         const std::size_t length = windowLength(sampleRate);
@@ -61,38 +40,50 @@ namespace {
         return levels;
     }
 
+    // The windows rising riseRatio times above the one 10 ms before that accept() takes, in ms; the
+    // next is looked for holdMs after each, so one attack counts once.
+    template <typename Accept>
+    std::vector<double> rises(const std::vector<double>& levels, int sampleRate, Accept accept)
+    {
+        const auto hold = static_cast<std::size_t>(holdMs / windowMs);
+        // A window is a whole number of samples, a little short of windowMs at 44.1 kHz: times
+        // are told from its first sample, so that they stay right late in a long recording.
+        const double exactWindowMs = double(windowLength(sampleRate)) * 1000.0 / sampleRate;
+        std::vector<double> found;
+        for (std::size_t i = 0; i < levels.size();) {
+            const double before = i >= riseDistance ? levels[i - riseDistance] : 0.0;
+            if (levels[i] >= audibleLevel && levels[i] >= riseRatio * before && accept(i)) {
+                found.push_back(double(i) * exactWindowMs);
+                i += hold;
+            } else {
+                ++i;
+            }
+        }
+        return found;
+    }
+
 } // namespace
 
 std::vector<double> findOnsets(const std::vector<qint16>& samples, int sampleRate)
 {
-    const std::vector<double> levels = windowLevels(samples, sampleRate);
-    const auto hold = static_cast<std::size_t>(holdMs / windowMs);
-    // A window is a whole number of samples, a little short of windowMs at 44.1 kHz: onsets are
-    // told from its first sample, so that they stay right late in a long recording.
-    const double exactWindowMs = double(windowLength(sampleRate)) * 1000.0 / sampleRate;
-    std::vector<double> onsets;
-    for (std::size_t i = 0; i < levels.size();) {
-        const double before = i >= riseDistance ? levels[i - riseDistance] : 0.0;
-        if (levels[i] >= audibleLevel && levels[i] >= riseRatio * before) {
-            onsets.push_back(double(i) * exactWindowMs);
-            i += hold;
-        } else {
-            ++i;
-        }
-    }
-    return onsets;
+    return rises(windowLevels(samples, sampleRate), sampleRate, [](std::size_t) { return true; });
 }
 
+// Looked for on their own rather than among the onsets: a gap's onset just before a strike would
+// hold the strike's back.
 std::vector<double> findStrikes(const std::vector<qint16>& samples, int sampleRate)
 {
-    std::vector<double> strikes;
-    for (const double onset : findOnsets(samples, sampleRate)) {
-        const double before
-            = loudestWindow(samples, sampleRate, onset - strikeLookBackMs, onset - windowMs);
-        if (loudestWindow(samples, sampleRate, onset, onset + 3 * windowMs) >= strikeRatio * before)
-            strikes.push_back(onset);
-    }
-    return strikes;
+    const std::vector<double> levels = windowLevels(samples, sampleRate);
+    const auto lookBack = static_cast<std::size_t>(strikeLookBackMs / windowMs);
+    return rises(levels, sampleRate, [&levels, lookBack](std::size_t i) {
+        const auto loudest = [&levels](std::size_t from, std::size_t until) {
+            return *std::max_element(levels.begin() + std::ptrdiff_t(from),
+                levels.begin() + std::ptrdiff_t(std::min(until, levels.size())));
+        };
+        // Up to the window before the one before: an attack may straddle two windows.
+        const double before = i > 1 ? loudest(i >= lookBack ? i - lookBack : 0, i - 1) : 0.0;
+        return loudest(i, i + 3) >= strikeRatio * before;
+    });
 }
 
 double audibleMs(const std::vector<qint16>& samples, int sampleRate)
