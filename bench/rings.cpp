@@ -22,7 +22,6 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -31,6 +30,7 @@
 #include "clock/bellringer.h"
 #include "platform/soundfile.h"
 #include "platform/soundplayer.h"
+#include "privatesound.h"
 #include "ringschedule.h"
 #include "sound/pcmconvert.h"
 #include "sound/ringsounds.h"
@@ -306,14 +306,10 @@ int main(int argc, char* argv[])
     for (const QString& count : arguments.mid(3))
         counts.push_back(count.toInt());
 
-    PulseSink sink;
-    if (!sink.isReady()) {
-        std::fprintf(stderr, "no sound server: %s\n", qPrintable(sink.errorString()));
+    const PulseSink sink;
+    const QTemporaryDir work;
+    if (!usePrivateSound(sink, work))
         return 1;
-    }
-    qputenv("PULSE_SERVER", sink.serverAddress());
-    QTemporaryDir work;
-    QDir::setCurrent(work.path());
     const bool underWine = platform.startsWith(QLatin1String("wine:"));
     const QString prefix = work.filePath(QStringLiteral("prefix"));
     const QProcessEnvironment environment = wineEnvironment(prefix, sink);
