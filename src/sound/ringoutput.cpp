@@ -117,8 +117,8 @@ std::optional<Clock::time_point> RingOutput::nextDeadline() const
 
 bool RingOutput::open(Clock::time_point now)
 {
-    // A stream that would not close twice is asked once more, then left to the system: a sound
-    // output that never opens again would cost far more than one stream lost.
+    // A stream that refused to close, twice, is asked once more before the next one opens, then
+    // left to the system: a sound output that never opens again costs more than one stream lost.
     if (std::exchange(m_closePending, false) && !m_device.close()) {
         if (m_trace)
             m_trace(texts::soundDeviceNotClosed);
