@@ -13,12 +13,12 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include "benchjson.h"
 #include "platform/soundplayer.h"
+#include "privatesound.h"
 #include "support/pulsesink.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
@@ -118,14 +118,10 @@ int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
     const int rings = argc > 1 ? std::max(2, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
-    PulseSink sink;
-    if (!sink.isReady()) {
-        std::fprintf(stderr, "no sound server: %s\n", qPrintable(sink.errorString()));
+    const PulseSink sink;
+    const QTemporaryDir work;
+    if (!usePrivateSound(sink, work))
         return 1;
-    }
-    qputenv("PULSE_SERVER", sink.serverAddress());
-    QTemporaryDir work;
-    QDir::setCurrent(work.path());
 
     JsonObject json;
     report(json, "bell_at_once", "built-in bell, ring at once", measure(sink, rings, 0));

@@ -47,6 +47,17 @@ inline constexpr const char* choicesNotReadTrace
     = "Zelvano: window.ini を読めません (missing, unreadable or malformed: the window's choices "
       "start from their defaults)";
 
+// Developer traces of the sound device: one that failed or stood still while it held sound (it is
+// opened anew and plays on what was not heard), and one that would not close (it is asked again,
+// and at the next open once more before it is left to the system).
+inline constexpr const char* soundDeviceFailed
+    = "Zelvano: 音の出力が止まりました (the sound device failed or stood still: opened anew)";
+inline constexpr const char* soundDeviceNotClosed
+    = "Zelvano: 音の出力を閉じられません (the sound device would not close)";
+// Developer trace when rings pile up for a sound thread that has been stuck for seconds.
+inline constexpr const char* soundThreadStuck
+    = "Zelvano: 音の処理が止まっています (the sound thread is stuck: a ring is dropped)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 

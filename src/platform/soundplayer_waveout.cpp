@@ -5,11 +5,12 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <utility>
 
+#include "core/bellsettings.h"
 #include "core/texts.h"
 #include "platform/soundfile.h"
 #include "platform/waveoutdevice_win32.h"
@@ -30,6 +31,15 @@ namespace {
     constexpr auto freshStreamLeadIn = std::chrono::milliseconds(500);
     // Should waiting itself fail, the thread pauses rather than spin.
     constexpr DWORD failedWaitPauseMs = 100;
+    constexpr std::size_t maxWaitingRings = 2 * BellSettings::maxRingCount;
+
+    struct RingRequest
+    {
+        std::string path;
+        RingOutput::Clock::time_point askedAt;
+    };
+
+    void trace(const char* text) { OutputDebugStringW(widen(text).c_str()); }
 
     // What the caller and the sound thread share; the thread keeps it alive should the player give
     // up waiting for it.
@@ -52,7 +62,13 @@ namespace {
         HANDLE wake; // a request, a change of hold or quit was posted
         HANDLE finished;
         std::mutex mutex;
-        std::optional<std::string> request; // the latest asked for; an earlier one is cut off
+        // Each ring asked for and not yet taken up, in order, with when it was asked for: a ring
+        // asked for while the thread is busy (opening a slow device, decoding a long ring.wav)
+        // still rings after the one before it, at its spacing. Two bells of the most rings are
+        // more than the window's thread can ask for while the sound thread does anything it
+        // ought to; past that the thread is stuck, and rings piling up for it would only come out
+        // in a burst long after their bells.
+        std::deque<RingRequest> requests;
         bool held = false;
         bool quit = false;
     };
@@ -71,7 +87,7 @@ namespace {
     {
         {
             WaveOutDevice device;
-            RingOutput output(device, outputRate, freshStreamLeadIn);
+            RingOutput output(device, outputRate, freshStreamLeadIn, trace);
             RingSounds sounds(builtInBellWav(), openSoundFile);
             bool held = false;
             for (;;) {
@@ -80,25 +96,26 @@ namespace {
                     events.data(), FALSE, millisecondsUntil(output.nextDeadline()));
                 if (woken == WAIT_FAILED)
                     Sleep(failedWaitPauseMs);
-                std::optional<std::string> path;
+                std::deque<RingRequest> requests;
                 bool holdAsked = false;
                 {
                     const std::lock_guard lock(shared->mutex);
                     if (shared->quit)
                         break;
-                    path = std::exchange(shared->request, std::nullopt);
+                    requests.swap(shared->requests);
                     holdAsked = shared->held;
                 }
                 if (holdAsked != held) {
                     held = holdAsked;
                     output.hold(held, RingOutput::Clock::now());
                 }
-                if (path) {
-                    std::shared_ptr<const PcmSound> sound = sounds.file(*path);
+                for (const RingRequest& request : requests) {
+                    std::shared_ptr<const PcmSound> sound = sounds.file(request.path);
                     if (!sound)
                         sound = sounds.bell();
                     if (sound)
-                        output.play(toStereo16(*sound, outputRate), RingOutput::Clock::now());
+                        output.play(toStereo16(*sound, outputRate), request.askedAt,
+                            RingOutput::Clock::now());
                 }
                 output.update(RingOutput::Clock::now());
             }
@@ -175,11 +192,19 @@ void SoundPlayer::play(const std::string& fileName)
         length = GetFullPathNameW(name.c_str(), length, path.data(), nullptr);
     }
     path.resize(length < path.size() ? length : 0);
+    bool taken = false;
     {
         const std::lock_guard lock(m_impl->shared->mutex);
-        m_impl->shared->request = path.empty() ? fileName : narrow(path);
+        std::deque<RingRequest>& requests = m_impl->shared->requests;
+        taken = requests.size() < maxWaitingRings;
+        if (taken)
+            requests.push_back(
+                { path.empty() ? fileName : narrow(path), RingOutput::Clock::now() });
     }
-    SetEvent(m_impl->shared->wake);
+    if (taken)
+        SetEvent(m_impl->shared->wake);
+    else
+        trace(texts::soundThreadStuck);
 }
 
 } // namespace zelvano

@@ -3,13 +3,15 @@
 #include <windows.h>
 #include <array>
 #include <mmsystem.h>
+#include <optional>
 
 #include "sound/outputdevice.h"
 
 namespace zelvano {
 
-// The system's waveOut output as an OutputDevice. The sound library is not one that Windows
-// always takes from the system folder, so it is loaded from there at run time rather than linked.
+// The system's waveOut output as an OutputDevice: it carries out the calls and reports how far it
+// has played and what failed, nothing more. The sound library is not one that Windows always
+// takes from the system folder, so it is loaded from there at run time rather than linked.
 class WaveOutDevice final : public OutputDevice
 {
 public:
@@ -30,7 +32,9 @@ public:
     bool isDone(int slot) const override;
     bool unprepare(int slot) override;
     bool reset() override;
-    void close() override;
+    std::optional<std::uint64_t> playedFrames() override;
+    bool close() override;
+    void abandon() override;
 
 private:
     // The calls taken from the sound library; all null when it did not load.
@@ -41,6 +45,7 @@ private:
         decltype(&waveOutWrite) write = nullptr;
         decltype(&waveOutUnprepareHeader) unprepare = nullptr;
         decltype(&waveOutReset) reset = nullptr;
+        decltype(&waveOutGetPosition) position = nullptr;
         decltype(&waveOutClose) close = nullptr;
     };
 
@@ -51,6 +56,10 @@ private:
     HANDLE m_done;
     HWAVEOUT m_device = nullptr;
     std::array<WAVEHDR, slotCount> m_headers {};
+    // The device counts in 32 bits, which wrap (after 27 hours in samples, 7 in bytes): the
+    // count is carried on here, in the unit the device answered in.
+    DWORD m_lastCount = 0;
+    std::uint64_t m_count = 0;
 };
 
 } // namespace zelvano

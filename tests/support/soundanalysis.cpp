@@ -20,6 +20,11 @@ namespace {
     // After an onset, the next one is looked for this much later, so one attack counts once.
     constexpr double holdMs = 100.0;
 
+    // A strike stands this many times above the loudest window of the stretch before it; a bell
+    // struck 400 ms after the last stands some three times above that one's tail.
+    constexpr double strikeRatio = 1.5;
+    constexpr double strikeLookBackMs = 150.0;
+
     std::size_t windowLength(int sampleRate) { return static_cast<std::size_t>(sampleRate / 200); }
 
     std::vector<double> windowLevels(const std::vector<qint16>& samples, int sampleRate)
@@ -35,23 +40,50 @@ namespace {
         return levels;
     }
 
+    // The windows rising riseRatio times above the one 10 ms before that accept() takes, in ms; the
+    // next is looked for holdMs after each, so one attack counts once.
+    template <typename Accept>
+    std::vector<double> rises(const std::vector<double>& levels, int sampleRate, Accept accept)
+    {
+        const auto hold = static_cast<std::size_t>(holdMs / windowMs);
+        // A window is a whole number of samples, a little short of windowMs at 44.1 kHz: times
+        // are told from its first sample, so that they stay right late in a long recording.
+        const double exactWindowMs = double(windowLength(sampleRate)) * 1000.0 / sampleRate;
+        std::vector<double> found;
+        for (std::size_t i = 0; i < levels.size();) {
+            const double before = i >= riseDistance ? levels[i - riseDistance] : 0.0;
+            if (levels[i] >= audibleLevel && levels[i] >= riseRatio * before && accept(i)) {
+                found.push_back(double(i) * exactWindowMs);
+                i += hold;
+            } else {
+                ++i;
+            }
+        }
+        return found;
+    }
+
 } // namespace
 
 std::vector<double> findOnsets(const std::vector<qint16>& samples, int sampleRate)
 {
+    return rises(windowLevels(samples, sampleRate), sampleRate, [](std::size_t) { return true; });
+}
+
+// Looked for on their own rather than among the onsets: a gap's onset just before a strike would
+// hold the strike's back.
+std::vector<double> findStrikes(const std::vector<qint16>& samples, int sampleRate)
+{
     const std::vector<double> levels = windowLevels(samples, sampleRate);
-    const auto hold = static_cast<std::size_t>(holdMs / windowMs);
-    std::vector<double> onsets;
-    for (std::size_t i = 0; i < levels.size();) {
-        const double before = i >= riseDistance ? levels[i - riseDistance] : 0.0;
-        if (levels[i] >= audibleLevel && levels[i] >= riseRatio * before) {
-            onsets.push_back(double(i) * windowMs);
-            i += hold;
-        } else {
-            ++i;
-        }
-    }
-    return onsets;
+    const auto lookBack = static_cast<std::size_t>(strikeLookBackMs / windowMs);
+    return rises(levels, sampleRate, [&levels, lookBack](std::size_t i) {
+        const auto loudest = [&levels](std::size_t from, std::size_t until) {
+            return *std::max_element(levels.begin() + std::ptrdiff_t(from),
+                levels.begin() + std::ptrdiff_t(std::min(until, levels.size())));
+        };
+        // Up to the window before the one before: an attack may straddle two windows.
+        const double before = i > 1 ? loudest(i >= lookBack ? i - lookBack : 0, i - 1) : 0.0;
+        return loudest(i, i + 3) >= strikeRatio * before;
+    });
 }
 
 double audibleMs(const std::vector<qint16>& samples, int sampleRate)

@@ -14,6 +14,11 @@ namespace zelvano {
 // sound still ringing counts as well as one after silence; a ringing tail never does.
 std::vector<double> findOnsets(const std::vector<qint16>& samples, int sampleRate);
 
+// The onsets at which a sound cuts in above everything heard in the 150 ms before it, as a
+// strike does. A sound path that drops out for a moment under load and picks up where it left
+// off makes an onset too, but comes back at about the level it had before the gap: no strike.
+std::vector<double> findStrikes(const std::vector<qint16>& samples, int sampleRate);
+
 // How long the recording is audible in total.
 double audibleMs(const std::vector<qint16>& samples, int sampleRate);
 
