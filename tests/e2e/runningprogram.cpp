@@ -113,6 +113,59 @@ bool RunningProgram::replaceFieldText(ControlId id, const QString& text) const
         && (text.isEmpty() || m_x.type(m_window, text));
 }
 
+bool RunningProgram::chooseMenuItem(const QString& key, const std::function<bool()>& done) const
+{
+    const qsizetype windows = m_x.windowsOfClass(QStringLiteral("zelvano")).size();
+    if (!keys({ QStringLiteral("shift+F10") }) || !eventually([&] {
+            return m_x.windowsOfClass(QStringLiteral("zelvano")).size() > windows;
+        }))
+        return false;
+    // The menu takes the keyboard only once it is on the screen: a key that comes too early goes
+    // to the main window, which ignores it.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        m_x.xdotool({ QStringLiteral("key"), key });
+        if (eventually(done, 1500))
+            return true;
+    }
+    return false;
+}
+
+bool RunningProgram::chooseSaveFile(
+    const QString& path, const std::function<void()>& beforeAccepting) const
+{
+    if (!clickControl(ControlId::Save))
+        return false;
+    const std::optional<QString> chooser = m_x.waitForWindow(saveChooserTitle);
+    if (!chooser) {
+        qWarning("no file chooser titled %s appeared", qPrintable(saveChooserTitle));
+        return false;
+    }
+    m_x.keys(*chooser, { QStringLiteral("ctrl+a") });
+    m_x.type(*chooser, path);
+    if (beforeAccepting)
+        beforeAccepting();
+    // The first Return may only close the completer's popup.
+    for (int attempt = 0; attempt < 3 && !m_x.windowsTitled(saveChooserTitle).isEmpty();
+         ++attempt) {
+        m_x.keys(*chooser, { QStringLiteral("Return") });
+        m_x.waitForNoWindow(saveChooserTitle, 1500);
+    }
+    return m_x.windowsTitled(saveChooserTitle).isEmpty();
+}
+
+std::optional<std::vector<Lap>> RunningProgram::saveReport(
+    const QString& path, QDateTime* savedAt) const
+{
+    if (savedAt)
+        *savedAt = QDateTime::currentDateTime();
+    if (!chooseSaveFile(path))
+        return std::nullopt;
+    // A short report reaches the file in one write, which ends with a line end.
+    if (!eventually([&path] { return readFile(path).endsWith("\r\n"); }))
+        qWarning("no report was written to %s", qPrintable(path));
+    return readReport(path, savedAt);
+}
+
 std::optional<int> RunningProgram::waitForExit(int timeoutMs)
 {
     if (!m_process.waitForFinished(timeoutMs) || m_process.exitStatus() != QProcess::NormalExit)

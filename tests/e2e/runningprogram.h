@@ -1,11 +1,15 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <vector>
 
+#include <QDateTime>
 #include <QProcess>
 #include <QString>
 
 #include "core/windowlayout.h"
+#include "e2e/userview.h"
 #include "e2e/xserver.h"
 
 namespace zelvano {
@@ -45,6 +49,16 @@ public:
     bool keys(const QStringList& keyNames) const;
     // Clicks a field of the main window, replaces its text with text.
     bool replaceFieldText(ControlId id, const QString& text) const;
+    // Opens the main window's context menu from the keyboard and presses the key of one of its
+    // items, until done() says the item did its work.
+    bool chooseMenuItem(const QString& key, const std::function<bool()>& done) const;
+    // Presses Save and gives the chooser path; beforeAccepting runs just before the chooser's OK.
+    // False when no chooser appeared or it did not close.
+    bool chooseSaveFile(
+        const QString& path, const std::function<void()>& beforeAccepting = {}) const;
+    // Save into path through the chooser; the report's laps.
+    std::optional<std::vector<Lap>> saveReport(
+        const QString& path, QDateTime* savedAt = nullptr) const;
 
     // Waits for the process to end; its exit code, or nothing when it did not end or crashed.
     std::optional<int> waitForExit(int timeoutMs = 10000);

@@ -5,7 +5,6 @@
 #include <functional>
 #include <set>
 #include <sys/file.h>
-#include <sys/prctl.h>
 #include <sys/stat.h>
 
 #include <QDateTime>
@@ -25,6 +24,7 @@
 #include "core/texts.h"
 #include "core/windowlayout.h"
 #include "e2e/runningprogram.h"
+#include "e2e/standinprocess.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
 #include "support/endprocess.h"
@@ -36,8 +36,6 @@
 using namespace zelvano;
 
 namespace {
-
-const QString chooserTitle = QStringLiteral("名前を付けて保存");
 
 constexpr std::array<ControlId, 6> bellFields { ControlId::Bell1Minutes, ControlId::Bell2Minutes,
     ControlId::Bell3Minutes, ControlId::Bell1Count, ControlId::Bell2Count, ControlId::Bell3Count };
@@ -92,43 +90,6 @@ bool lockInAnotherProcess(QProcess& holder, const QString& path)
             QStringLiteral("60") });
     return holder.waitForStarted() && eventually([&path] { return lockedElsewhere(path); });
 }
-
-// A stand-in for what runs beside the timer during a talk (the slide show, the session's screen
-// saver), on the test's X server and session bus, noting what reaches it; ended with the test.
-class StandIn final
-{
-public:
-    StandIn(const XServer& x, const QString& role, const QString& notes)
-        : m_notes(notes)
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        x.addTo(environment);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_process.start(QStringLiteral(ZELVANO_STANDIN), { role, notes });
-    }
-    ~StandIn() { endProcess(m_process); }
-    StandIn(const StandIn&) = delete;
-    StandIn& operator=(const StandIn&) = delete;
-
-    bool started() { return m_process.waitForStarted(5000); }
-    // Polls until the notes are exactly these; says what they were when they did not become so.
-    bool noted(const QStringList& expected) const
-    {
-        const auto notes = [this] {
-            return QString::fromUtf8(readFile(m_notes)).split(u'\n', Qt::SkipEmptyParts);
-        };
-        if (eventually([&] { return notes() == expected; }))
-            return true;
-        qWarning("noted: %s", qPrintable(notes().join(u'|')));
-        return false;
-    }
-
-private:
-    QString m_notes;
-    QProcess m_process;
-};
 
 } // namespace
 
@@ -194,19 +155,10 @@ private:
     // Closes the box with the given title with Enter; false when it did not appear or stay shut.
     bool acknowledge(const QString& title);
     // Opens the About box from the window's context menu, as a keyboard user would.
-    bool chooseMenuItem(
-        RunningProgram& program, const QString& key, const std::function<bool()>& done);
     bool openAboutBox(RunningProgram& program);
-    // Presses Save and gives the chooser path; beforeAccepting runs just before the chooser's OK.
-    // False when no chooser appeared or it did not close.
-    bool chooseSaveFile(const RunningProgram& program, const QString& path,
-        const std::function<void()>& beforeAccepting = {});
-    // Slide presses so far, then Save into path through the chooser; the report's laps.
     // One Slide press, then Save into the other folder: the cumulative seconds of that single
     // lap, or -1 when the report is not exactly one valid lap.
     int slideAndSave(const RunningProgram& program, const QString& name);
-    std::optional<std::vector<Lap>> saveReport(
-        const RunningProgram& program, const QString& path, QDateTime* savedAt = nullptr);
 
     std::unique_ptr<QTemporaryDir> m_root;
     std::unique_ptr<XServer> m_x;
@@ -284,72 +236,17 @@ std::vector<qint16> TestEndToEnd::stopListening(int settleMs)
 
 bool TestEndToEnd::acknowledge(const QString& title) { return m_x->closeWithEnter(title); }
 
-// Opens the main window's context menu and presses the key of one of its items, until done()
-// says the item did its work.
-bool TestEndToEnd::chooseMenuItem(
-    RunningProgram& program, const QString& key, const std::function<bool()>& done)
-{
-    const qsizetype windows = m_x->windowsOfClass(QStringLiteral("zelvano")).size();
-    if (!program.keys({ QStringLiteral("shift+F10") }) || !eventually([&] {
-            return m_x->windowsOfClass(QStringLiteral("zelvano")).size() > windows;
-        }))
-        return false;
-    // The menu takes the keyboard only once it is on the screen: a key that comes too early goes
-    // to the main window, which ignores it.
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        m_x->xdotool({ QStringLiteral("key"), key });
-        if (eventually(done, 1500))
-            return true;
-    }
-    return false;
-}
-
 bool TestEndToEnd::openAboutBox(RunningProgram& program)
 {
-    return chooseMenuItem(program, QStringLiteral("a"),
-        [this] { return m_x->windowsTitled(aboutTitle).size() == 1; });
-}
-
-bool TestEndToEnd::chooseSaveFile(const RunningProgram& program, const QString& path,
-    const std::function<void()>& beforeAccepting)
-{
-    if (!program.clickControl(ControlId::Save))
-        return false;
-    const std::optional<QString> chooser = m_x->waitForWindow(chooserTitle);
-    if (!chooser) {
-        qWarning("no file chooser titled %s appeared", qPrintable(chooserTitle));
-        return false;
-    }
-    m_x->keys(*chooser, { QStringLiteral("ctrl+a") });
-    m_x->type(*chooser, path);
-    if (beforeAccepting)
-        beforeAccepting();
-    // The first Return may only close the completer's popup.
-    for (int attempt = 0; attempt < 3 && !m_x->windowsTitled(chooserTitle).isEmpty(); ++attempt) {
-        m_x->keys(*chooser, { QStringLiteral("Return") });
-        m_x->waitForNoWindow(chooserTitle, 1500);
-    }
-    return m_x->windowsTitled(chooserTitle).isEmpty();
-}
-
-std::optional<std::vector<Lap>> TestEndToEnd::saveReport(
-    const RunningProgram& program, const QString& path, QDateTime* savedAt)
-{
-    if (savedAt)
-        *savedAt = QDateTime::currentDateTime();
-    if (!chooseSaveFile(program, path))
-        return std::nullopt;
-    // A short report reaches the file in one write, which ends with a line end.
-    if (!eventually([&path] { return readFile(path).endsWith("\r\n"); }))
-        qWarning("no report was written to %s", qPrintable(path));
-    return readReport(path, savedAt);
+    return program.chooseMenuItem(
+        QStringLiteral("a"), [this] { return m_x->windowsTitled(aboutTitle).size() == 1; });
 }
 
 int TestEndToEnd::slideAndSave(const RunningProgram& program, const QString& name)
 {
     if (!program.clickControl(ControlId::Slide))
         return -1;
-    const std::optional<std::vector<Lap>> laps = saveReport(program, other(name));
+    const std::optional<std::vector<Lap>> laps = program.saveReport(other(name));
     return laps && laps->size() == 1 ? laps->front().cumulativeSeconds : -1;
 }
 
@@ -456,7 +353,7 @@ void TestEndToEnd::shortTalkIsSavedAsAReportInAnotherFolder()
 
     QDateTime savedAt;
     const std::optional<std::vector<Lap>> laps
-        = saveReport(*program, other(QStringLiteral("talk.txt")), &savedAt);
+        = program->saveReport(other(QStringLiteral("talk.txt")), &savedAt);
     QVERIFY(laps);
     QCOMPARE(laps->size(), std::size_t { 2 });
     QVERIFY2(qAbs(laps->at(0).cumulativeSeconds * 1000 - firstPress) <= 1000,
@@ -482,7 +379,7 @@ void TestEndToEnd::saveWithoutLapsIsRefusedWithoutAChooser()
     QVERIFY(program);
     QVERIFY(program->clickControl(ControlId::Save));
     QVERIFY2(acknowledge(noSlidesTitle), "no box titled スライド数エラー that Enter closes");
-    QVERIFY(m_x->windowsTitled(chooserTitle).isEmpty());
+    QVERIFY(m_x->windowsTitled(saveChooserTitle).isEmpty());
     QCOMPARE(m_x->windowsTitled(mainTitle).size(), 1);
 }
 
@@ -588,10 +485,10 @@ void TestEndToEnd::speakerViewFillsTheOtherScreenInTheBellsColours()
     QVERIFY(fileBecomes(work(QStringLiteral("config.ini")), settingsBytes({ 1, 13, 15, 1, 2, 3 })));
 
     const qsizetype windows = m_x->windowsOfClass(QStringLiteral("zelvano")).size();
-    QVERIFY2(chooseMenuItem(*program, QStringLiteral("l"),
+    QVERIFY2(program->chooseMenuItem(QStringLiteral("l"),
                  [&] { return m_x->windowsOfClass(QStringLiteral("zelvano")).size() == windows; }),
         "the bell colours item was not chosen");
-    QVERIFY2(chooseMenuItem(*program, QStringLiteral("f"),
+    QVERIFY2(program->chooseMenuItem(QStringLiteral("f"),
                  [&] { return m_x->windowsTitled(speakerViewTitle).size() == 1; }),
         "no speaker's view opened");
     const QString view = m_x->windowsTitled(speakerViewTitle).constFirst();
@@ -710,7 +607,7 @@ void TestEndToEnd::slideShowKeepsTheKeyboardAndTheScreenStaysAwake()
     QThread::msleep(1200);
     QVERIFY2(shown() != earlier, "the display stood still after Escape");
     const std::optional<std::vector<Lap>> laps
-        = saveReport(*program, other(QStringLiteral("talk.txt")));
+        = program->saveReport(other(QStringLiteral("talk.txt")));
     QVERIFY(laps && laps->size() == 1 && laps->front().cumulativeSeconds >= 1);
 
     for (const ControlId button : { ControlId::Stop, ControlId::Start, ControlId::Stop })
@@ -739,8 +636,8 @@ void TestEndToEnd::speakerViewFollowsTheScreens()
     const QRect left(QPoint(0, 0), XServer::screenSize);
     const QRect right(QPoint(XServer::screenSize.width(), 0), XServer::screenSize);
     const auto openView = [&] {
-        return chooseMenuItem(*program, QStringLiteral("f"),
-            [&] { return m_x->windowsTitled(speakerViewTitle).size() == 1; });
+        return program->chooseMenuItem(
+            QStringLiteral("f"), [&] { return m_x->windowsTitled(speakerViewTitle).size() == 1; });
     };
     const auto viewFills = [&](const QRect& screen) {
         return eventually([&] {
@@ -823,7 +720,7 @@ void TestEndToEnd::windowsAreCentredWithTheirFrames()
                        .contains(QStringLiteral("_NET_WM_STATE_ABOVE"))
                 == above;
         };
-        QVERIFY2(chooseMenuItem(*program, QStringLiteral("w"), stacked),
+        QVERIFY2(program->chooseMenuItem(QStringLiteral("w"), stacked),
             qPrintable(m_x->netWmState(program->window()).join(QLatin1Char(' '))));
         QVERIFY2(eventually([&] { return frameOf(program->window()) == main; }),
             qPrintable(describe(frameOf(program->window()))));
@@ -982,14 +879,14 @@ void TestEndToEnd::reportThatCannotBeWrittenIsReported()
     RunningProgram* program = launch();
     QVERIFY(program);
     QVERIFY(program->clickControl(ControlId::Slide));
-    QVERIFY(chooseSaveFile(*program, target, beforeAccepting));
+    QVERIFY(program->chooseSaveFile(target, beforeAccepting));
     QVERIFY2(acknowledge(saveErrorTitle), "no box titled 保存エラー that Enter closes");
     if (kind == QLatin1String("locked"))
         QCOMPARE(readFile(target), theirs);
     if (kind == QLatin1String("vanished"))
         QVERIFY(!QDir(other(QStringLiteral("gone"))).exists());
     const std::optional<std::vector<Lap>> laps
-        = saveReport(*program, other(QStringLiteral("after.txt")));
+        = program->saveReport(other(QStringLiteral("after.txt")));
     QVERIFY(laps && laps->size() == 1);
     holder.kill();
     holder.waitForFinished();
@@ -1127,7 +1024,7 @@ void TestEndToEnd::tenThousandSlidesAreSavedInFull()
         const QString path = other(QStringLiteral("slides-%1.txt").arg(total));
         QElapsedTimer save;
         save.start();
-        const std::optional<std::vector<Lap>> laps = saveReport(*program, path);
+        const std::optional<std::vector<Lap>> laps = program->saveReport(path);
         const qint64 savedMs = save.elapsed();
         QVERIFY(laps);
         QCOMPARE(laps->size(), std::size_t(total));

@@ -26,6 +26,7 @@ inline const QString noSlidesTitle = QStringLiteral("スライド数エラー");
 inline const QString saveErrorTitle = QStringLiteral("保存エラー");
 inline const QString aboutTitle = QStringLiteral("Zelvanoのﾊﾞｰｼﾞｮﾝ情報");
 inline const QString speakerViewTitle = QStringLiteral("Zelvano 発表者用表示");
+inline const QString saveChooserTitle = QStringLiteral("名前を付けて保存");
 
 // The settings file's bytes for six values: signed 32-bit little-endian each.
 QByteArray settingsBytes(std::array<qint32, 6> values);
