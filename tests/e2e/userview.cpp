@@ -93,6 +93,27 @@ std::optional<std::vector<Lap>> readReport(const QString& path, const QDateTime*
     return laps;
 }
 
+bool lapsTakenAt(const std::vector<Lap>& laps, const std::vector<qint64>& momentsMs)
+{
+    bool fit = laps.size() == momentsMs.size();
+    QStringList seen;
+    int before = 0;
+    for (std::size_t i = 0; i < laps.size(); ++i) {
+        seen << QStringLiteral("%1/%2").arg(laps[i].lapSeconds).arg(laps[i].cumulativeSeconds);
+        fit = fit && laps[i].lapSeconds == laps[i].cumulativeSeconds - before
+            && qAbs(laps[i].cumulativeSeconds * 1000 - momentsMs[i]) <= 1000;
+        before = laps[i].cumulativeSeconds;
+    }
+    if (!fit) {
+        QStringList moments;
+        for (const qint64 moment : momentsMs)
+            moments << QString::number(moment);
+        qWarning("laps (own/cumulative seconds) %s for turns at %s ms", qPrintable(seen.join(u' ')),
+            qPrintable(moments.join(u' ')));
+    }
+    return fit;
+}
+
 int pixelsOf(const QImage& screenshot, const QRect& region, const Rgb& colour)
 {
     const QImage part = screenshot.copy(region).convertToFormat(QImage::Format_RGB32);

@@ -66,4 +66,9 @@ struct Lap
 // empty line, lap lines, CR LF after each. Nothing, with a warning saying why, when it is not.
 std::optional<std::vector<Lap>> readReport(const QString& path, const QDateTime* savedAt = nullptr);
 
+// Whether the laps are one for each moment (in milliseconds after Start, in order), each with the
+// cumulative seconds of its moment give or take the second a click or a key takes to arrive, and
+// each lap the time since the one before. Says what differs when they are not.
+bool lapsTakenAt(const std::vector<Lap>& laps, const std::vector<qint64>& momentsMs);
+
 } // namespace zelvano

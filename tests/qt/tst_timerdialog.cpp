@@ -25,7 +25,9 @@
 #include "core/texts.h"
 #include "core/windowlayout.h"
 #include "fakes/fakeplatform.h"
+#include "files/choicesfile.h"
 #include "files/settingsfile.h"
+#include "qt/app/qttexts.h"
 #include "qt/lectern/speakerface.h"
 #include "qt/lectern/speakerview.h"
 #include "qt/window/timedisplay.h"
@@ -206,6 +208,7 @@ void TestTimerDialog::init()
 {
     m_platform = std::make_unique<FakePlatform>();
     m_platform->files[settingsFileName] = encodeSettings(BellSettings { { 20, 25, 30, 1, 2, 5 } });
+    m_platform->files[choicesFileName] = "";
     m_dialog = std::make_unique<TimerDialog>(*m_platform);
     m_dialog->open();
     QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
@@ -602,11 +605,13 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
         QApplication::sendEvent(start, &event);
     }
     QVERIFY(menu.answered());
-    QCOMPARE(items.size() >= 6 ? items.mid(items.size() - 6) : items,
+    // Without X no keys are seen: the item says that only pdfpc's turns count.
+    QCOMPARE(items.size() >= 7 ? items.mid(items.size() - 7) : items,
         (QStringList { QString::fromUtf8(texts::stayOnTopMenuItem),
             QString::fromUtf8(texts::bellColoursMenuItem),
             QString::fromUtf8(texts::speakerViewMenuItem),
-            QString::fromUtf8(texts::remainingLargeMenuItem), "--",
+            QString::fromUtf8(texts::remainingLargeMenuItem),
+            QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem), "--",
             QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
 }
@@ -625,6 +630,9 @@ void TestTimerDialog::stayOnTopItemTogglesTheHintInPlace()
         QVERIFY(item->checkable);
         QCOMPARE(item->checked, !expected);
         QCOMPARE(m_dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), expected);
+        QCOMPARE(
+            m_platform->files[choicesFileName].find(expected ? "stay-on-top=1" : "stay-on-top=0"),
+            std::size_t { 0 });
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(m_dialog->pos(), position);
         QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
@@ -634,20 +642,30 @@ void TestTimerDialog::stayOnTopItemTogglesTheHintInPlace()
 void TestTimerDialog::lecternItemsToggleTheirFeature_data()
 {
     QTest::addColumn<QString>("item");
-    QTest::newRow("bell colours") << QString::fromUtf8(texts::bellColoursMenuItem);
-    QTest::newRow("speaker's view") << QString::fromUtf8(texts::speakerViewMenuItem);
-    QTest::newRow("remaining time large") << QString::fromUtf8(texts::remainingLargeMenuItem);
+    QTest::addColumn<QString>("remembered"); // its line in the choices file, "" for none
+    QTest::newRow("bell colours") << QString::fromUtf8(texts::bellColoursMenuItem)
+                                  << "bell-colours";
+    QTest::newRow("speaker's view") << QString::fromUtf8(texts::speakerViewMenuItem) << "";
+    QTest::newRow("remaining time large")
+        << QString::fromUtf8(texts::remainingLargeMenuItem) << "remaining-large";
+    QTest::newRow("laps from page turns")
+        << QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem)
+        << "laps-from-slide-turns";
 }
 
-// Each choice of the item turns its feature on or off, and the item shows which; both start off.
+// Each choice of the item turns its feature on or off, and the item shows which; all start off.
+// The choices file has the new state at once, except for the speaker's view, which is not kept.
 void TestTimerDialog::lecternItemsToggleTheirFeature()
 {
     QFETCH(QString, item);
+    QFETCH(QString, remembered);
     const auto isOn = [this, &item] {
         if (item == QString::fromUtf8(texts::bellColoursMenuItem))
             return m_dialog->colourByPhase();
         if (item == QString::fromUtf8(texts::remainingLargeMenuItem))
             return m_dialog->remainingLarge();
+        if (item == QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem))
+            return m_dialog->lapsFromSlideTurns();
         return m_dialog->speakerView() != nullptr;
     };
     QVERIFY(!isOn());
@@ -658,6 +676,11 @@ void TestTimerDialog::lecternItemsToggleTheirFeature()
         QVERIFY(chosen->checkable);
         QCOMPARE(chosen->checked, !expected);
         QCOMPARE(isOn(), expected);
+        const QString file = QString::fromStdString(m_platform->files[choicesFileName]);
+        if (!remembered.isEmpty())
+            QVERIFY2(file.contains(remembered + (expected ? "=1\n" : "=0\n")), qPrintable(file));
+        else
+            QVERIFY(file.isEmpty());
     }
 }
 

@@ -33,6 +33,7 @@
 #include "qt/desktop/focuskeeper.h"
 #include "qt/desktop/windowplacement.h"
 #include "qt/lectern/speakerview.h"
+#include "qt/slides/slideturnfeed.h"
 #include "qt/window/laplist.h"
 #include "qt/window/precisetick.h"
 #include "qt/window/timedisplay.h"
@@ -147,11 +148,25 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         talkButtons.push_back(control(id));
     m_focusKeeper = new FocusKeeper(*this, std::move(talkButtons));
 
+    // Page turns are watched for by what the timer does: after Start and Stop have done it.
+    m_slideTurns = new SlideTurnFeed(m_context, this);
+    for (const ControlId id : { ControlId::Start, ControlId::Stop })
+        connect(qobject_cast<QPushButton*>(control(id)), &QPushButton::clicked, m_slideTurns,
+            &SlideTurnFeed::follow);
+
     loadSettings(platform, m_settings);
     showSettings(m_context);
     m_display->setFont(displayFont());
     setDisplayText(formatElapsed(0), 0, 0);
     control(ControlId::Ok)->setFocus();
+
+    // The menu's choices as they were left; the speaker's view opens only when asked for.
+    m_choices = loadChoices(platform);
+    const WindowChoices chosen = m_choices.choices;
+    setStaysOnTop(chosen.stayOnTop);
+    setColourByPhase(chosen.bellColours);
+    setRemainingLarge(chosen.remainingLarge);
+    setLapsFromSlideTurns(chosen.lapsFromSlideTurns);
 }
 
 TimerDialog::~TimerDialog() = default;
@@ -264,7 +279,7 @@ bool TimerDialog::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             return watched == control(ControlId::Ok) ? tookClosingKey(ClosingKey::Enter)
-                                                    : talkAtStake(m_state);
+                                                     : talkAtStake(m_state);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -289,13 +304,17 @@ bool TimerDialog::tookClosingKey(ClosingKey key)
 // when it is shown again; it comes back where it was and takes the keyboard back.
 void TimerDialog::setStaysOnTop(bool onTop)
 {
+    remember(&WindowChoices::stayOnTop, onTop);
     if (onTop == staysOnTop())
         return;
     const QPoint position = pos();
+    const bool shown = isVisible();
     {
         const QScopedValueRollback changing(m_changingFlags, true);
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }
+    if (!shown)
+        return;
     show();
     restoreFramePosition(*this, position);
     m_focusKeeper->activate();
@@ -318,6 +337,7 @@ void TimerDialog::setVisible(bool visible)
 
 void TimerDialog::setColourByPhase(bool on)
 {
+    remember(&WindowChoices::bellColours, on);
     m_colourByPhase = on;
     m_display->setPhasePalette(on ? std::optional(windowPalette) : std::nullopt);
     if (SpeakerView* view = speakerView())
@@ -342,9 +362,27 @@ void TimerDialog::setSpeakerViewOpen(bool open)
 
 void TimerDialog::setRemainingLarge(bool on)
 {
+    remember(&WindowChoices::remainingLarge, on);
     m_remainingLarge = on;
     if (SpeakerView* view = speakerView())
         view->setRemainingLarge(on);
+}
+
+void TimerDialog::setLapsFromSlideTurns(bool on)
+{
+    remember(&WindowChoices::lapsFromSlideTurns, on);
+    m_slideTurns->setOn(on);
+}
+
+bool TimerDialog::lapsFromSlideTurns() const { return m_slideTurns->isOn(); }
+
+// A file that cannot be written is traced where it failed; the choice holds for this run.
+void TimerDialog::remember(bool WindowChoices::*choice, bool on)
+{
+    if (m_choices.choices.*choice == on)
+        return;
+    m_choices.choices.*choice = on;
+    static_cast<void>(saveChoices(m_context.platform, m_choices));
 }
 
 // A closed view is deleted a little later; until then it is no longer shown.
@@ -373,6 +411,10 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
         QString::fromUtf8(texts::remainingLargeMenuItem), this, &TimerDialog::setRemainingLarge);
     remaining->setCheckable(true);
     remaining->setChecked(m_remainingLarge);
+    QAction* laps = menu.addAction(
+        QString::fromUtf8(m_slideTurns->menuItemText()), this, &TimerDialog::setLapsFromSlideTurns);
+    laps->setCheckable(true);
+    laps->setChecked(lapsFromSlideTurns());
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
     menu.exec(globalPos);

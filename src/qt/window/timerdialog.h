@@ -10,6 +10,7 @@
 #include "core/timercontext.h"
 #include "core/timerstate.h"
 #include "core/timerview.h"
+#include "files/choicesfile.h"
 #include "qt/window/dialogbuilder.h"
 
 class QLineEdit;
@@ -20,6 +21,7 @@ namespace zelvano {
 class FocusKeeper;
 class LapList;
 class PreciseTick;
+class SlideTurnFeed;
 class SpeakerView;
 class TimeDisplay;
 
@@ -66,6 +68,9 @@ public:
     // The speaker's view shows the time to the next bell large; kept while the view is closed.
     void setRemainingLarge(bool on);
     bool remainingLarge() const { return m_remainingLarge; }
+    // The slide show's page turns record laps, as a click on the Slide button does.
+    void setLapsFromSlideTurns(bool on);
+    bool lapsFromSlideTurns() const;
 
 signals:
     // The About entry of the window's context menu was chosen.
@@ -81,6 +86,8 @@ private:
     // Does what a key that would end the dialog does now; false when it is to end the dialog.
     bool tookClosingKey(ClosingKey key);
     void showContextMenu(const QPoint& globalPos);
+    // Keeps a choice of the menu for the next start: the file is written at once on a change.
+    void remember(bool WindowChoices::*choice, bool on);
 
     TimerState m_state;
     BellSettings m_settings;
@@ -98,6 +105,8 @@ private:
     bool m_remainingLarge = false;
     std::int32_t m_shownSeconds = 0; // what the display shows, which the speaker's view shows too
     QPointer<SpeakerView> m_speakerView;
+    SlideTurnFeed* m_slideTurns = nullptr;
+    ChoicesFile m_choices;
 };
 
 } // namespace zelvano
