@@ -187,8 +187,8 @@ private slots:
     void contextMenuEndsWithTheAboutItem_data();
     void contextMenuEndsWithTheAboutItem();
     void stayOnTopItemTogglesTheHintInPlace();
-    void lecternItemsToggleTheirFeature_data();
-    void lecternItemsToggleTheirFeature();
+    void menuItemsToggleTheirFeature_data();
+    void menuItemsToggleTheirFeature();
     void digitsTakeThePhaseColourOnlyWhileAsked_data();
     void digitsTakeThePhaseColourOnlyWhileAsked();
     void speakerViewShowsTheTimeToTheNextBell_data();
@@ -630,35 +630,26 @@ void TestTimerDialog::stayOnTopItemTogglesTheHintInPlace()
         QVERIFY(item->checkable);
         QCOMPARE(item->checked, !expected);
         QCOMPARE(m_dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint), expected);
-        QCOMPARE(
-            m_platform->files[choicesFileName].find(expected ? "stay-on-top=1" : "stay-on-top=0"),
-            std::size_t { 0 });
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(m_dialog->pos(), position);
         QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
     }
 }
 
-void TestTimerDialog::lecternItemsToggleTheirFeature_data()
+void TestTimerDialog::menuItemsToggleTheirFeature_data()
 {
     QTest::addColumn<QString>("item");
-    QTest::addColumn<QString>("remembered"); // its line in the choices file, "" for none
-    QTest::newRow("bell colours") << QString::fromUtf8(texts::bellColoursMenuItem)
-                                  << "bell-colours";
-    QTest::newRow("speaker's view") << QString::fromUtf8(texts::speakerViewMenuItem) << "";
-    QTest::newRow("remaining time large")
-        << QString::fromUtf8(texts::remainingLargeMenuItem) << "remaining-large";
+    QTest::newRow("bell colours") << QString::fromUtf8(texts::bellColoursMenuItem);
+    QTest::newRow("speaker's view") << QString::fromUtf8(texts::speakerViewMenuItem);
+    QTest::newRow("remaining time large") << QString::fromUtf8(texts::remainingLargeMenuItem);
     QTest::newRow("laps from page turns")
-        << QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem)
-        << "laps-from-slide-turns";
+        << QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem);
 }
 
 // Each choice of the item turns its feature on or off, and the item shows which; all start off.
-// The choices file has the new state at once, except for the speaker's view, which is not kept.
-void TestTimerDialog::lecternItemsToggleTheirFeature()
+void TestTimerDialog::menuItemsToggleTheirFeature()
 {
     QFETCH(QString, item);
-    QFETCH(QString, remembered);
     const auto isOn = [this, &item] {
         if (item == QString::fromUtf8(texts::bellColoursMenuItem))
             return m_dialog->colourByPhase();
@@ -676,11 +667,6 @@ void TestTimerDialog::lecternItemsToggleTheirFeature()
         QVERIFY(chosen->checkable);
         QCOMPARE(chosen->checked, !expected);
         QCOMPARE(isOn(), expected);
-        const QString file = QString::fromStdString(m_platform->files[choicesFileName]);
-        if (!remembered.isEmpty())
-            QVERIFY2(file.contains(remembered + (expected ? "=1\n" : "=0\n")), qPrintable(file));
-        else
-            QVERIFY(file.isEmpty());
     }
 }
 
