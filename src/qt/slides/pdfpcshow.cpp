@@ -53,8 +53,9 @@ PdfpcShow::~PdfpcShow() = default;
 
 void PdfpcShow::setWatching(bool watching)
 {
-    if (watching == (m_watcher != nullptr))
+    if (watching == m_watching)
         return;
+    m_watching = watching;
     if (!watching) {
         delete m_watcher;
         m_watcher = nullptr;

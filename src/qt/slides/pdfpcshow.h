@@ -44,7 +44,8 @@ private:
     void pageShown(int page);
 
     PlatformServices& m_platform;
-    QDBusServiceWatcher* m_watcher = nullptr; // while watching
+    bool m_watching = false;
+    QDBusServiceWatcher* m_watcher = nullptr; // while watching on a session bus
     PdfpcProxy* m_proxy = nullptr; // while pdfpc is on the bus
     std::uint32_t m_appearance = 0; // counts pdfpc's appearances, so late answers are known
     bool m_slidesKnown = false;
