@@ -2,9 +2,11 @@
 #include <cmath>
 #include <map>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,6 +29,8 @@ namespace {
 const QString program = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano.exe");
 const QString inspector = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_inspector.exe");
 const QString plantedWinmm = QStringLiteral(ZELVANO_WINDOWS_DIR "/planted/winmm.dll");
+const QString powerPoint = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_standin_powerpoint.exe");
+const QString slidesTitle = QStringLiteral("Slides");
 // Wine's own libraries for the ones a Windows program would otherwise download; one scenario
 // adds to it.
 const QByteArray defaultDllOverrides = "mscoree,mshtml=";
@@ -78,6 +82,7 @@ bool ringsFollow(const std::vector<double>& onsets, int count)
 // The items of the window menu, counted up from its end.
 enum WindowMenuItem {
     aboutItem = 1,
+    lapsFromSlideTurnsItem,
     remainingLargeItem,
     speakerViewItem,
     bellColoursItem,
@@ -102,6 +107,36 @@ QString lecternTime(int seconds)
 int displaySeconds(const QString& text)
 {
     return text.section(u':', 0, 0).toInt() * 60 + text.section(u':', 1).toInt();
+}
+
+// The cumulative seconds of a lap line.
+int cumulativeSeconds(const QString& lapLine)
+{
+    return displaySeconds(lapLine.section(QStringLiteral("累積:"), 1).trimmed());
+}
+
+// The program's traces that hold text, as Wine tells them with WINEDEBUG=warn+seh.
+qsizetype traceLines(RunningProgram& running, const char* text)
+{
+    return running.standardError()
+        .split(u'\n')
+        .filter(QStringLiteral("OutputDebugString"))
+        .filter(QString::fromLatin1(text))
+        .size();
+}
+
+// Waits until a helper has said line, taking in what it says meanwhile.
+bool says(QProcess& helper, QStringList& said, const QString& line, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!said.contains(line)) {
+        if (deadline.hasExpired())
+            return false;
+        helper.waitForReadyRead(100);
+        while (helper.canReadLine())
+            said << QString::fromUtf8(helper.readLine()).trimmed();
+    }
+    return true;
 }
 
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
@@ -135,6 +170,10 @@ private slots:
     void speakerViewFollowsTheScreensAndBothTakeTheBellColour();
     void clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk_data();
     void clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk();
+    void slideKeysRecordOneLapPerSlideAndTheChoiceIsKept();
+    void powerPointShowsRecordLapsBySlideNumber();
+    void unreadableOrUnwritableChoicesGiveTheDefaults_data();
+    void unreadableOrUnwritableChoicesGiveTheDefaults();
 
 private:
     QString work(const QString& name = {}) const
@@ -155,7 +194,23 @@ private:
     bool closeWithEnter(const QString& title) const;
     // Starts the inspector in one of its modes that stay, on this scenario's X server; whether
     // it said it is ready.
-    bool startInspector(QProcess& process, const QStringList& arguments) const;
+    bool startInspector(QProcess& process, const QStringList& arguments) const
+    {
+        return startHelper(process, inspector, arguments);
+    }
+    bool startHelper(QProcess& process, const QString& helper, const QStringList& arguments) const;
+    // Starts the inspector's stand-in slide show, noting its keys in keysFile, and waits until it
+    // has the keyboard; its X window.
+    std::optional<QString> startSlides(QProcess& slides, const QString& keysFile) const;
+    // Whether the active window becomes title, with control holding the keyboard focus in it (0:
+    // the window itself).
+    bool focusIn(const QString& title, int control) const;
+    // Once the main display has moved on to a new second, so that every lap has one of its own,
+    // does act; the second it did it in, or nothing when either failed.
+    std::optional<int> inANewSecond(const std::function<bool()>& act) const;
+    // Presses key in the slide show in a new second; held, it stays down until the slide show has
+    // had five of its repeats. The second, once the slide show has the key.
+    std::optional<int> turnSlide(const QString& key, const QString& keysFile, bool held = false);
     void startListening();
     std::vector<double> ringsHeard(int listenMs);
     // Clicks Test and checks that three rings follow; the time from the click to the first.
@@ -266,13 +321,65 @@ bool TestWindowsProgram::closeWithEnter(const QString& title) const
     return box && m_x->keys(*box, { QStringLiteral("Return") }) && waitForTitle(title, false);
 }
 
-bool TestWindowsProgram::startInspector(QProcess& process, const QStringList& arguments) const
+bool TestWindowsProgram::startHelper(
+    QProcess& process, const QString& helper, const QStringList& arguments) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     m_x->addTo(environment);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("wine"), QStringList { inspector } + arguments);
+    process.start(QStringLiteral("wine"), QStringList { helper } + arguments);
     return process.waitForReadyRead(10000);
+}
+
+std::optional<QString> TestWindowsProgram::startSlides(
+    QProcess& slides, const QString& keysFile) const
+{
+    if (!startInspector(slides, { QStringLiteral("slides"), windowsPath(keysFile) }))
+        return std::nullopt;
+    const std::optional<QString> window = m_x->waitForWindow(slidesTitle);
+    // Without a window manager nobody gives the X focus to the window that has Windows' focus.
+    if (!window
+        || !m_x->xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), *window })
+        || !focusIn(slidesTitle, 0))
+        return std::nullopt;
+    return window;
+}
+
+bool TestWindowsProgram::focusIn(const QString& title, int control) const
+{
+    return eventually([&] {
+        return inspect({ QStringLiteral("focus") })
+            == QStringList { QStringLiteral("focus\t%1\t%2").arg(title).arg(control) };
+    });
+}
+
+std::optional<int> TestWindowsProgram::inANewSecond(const std::function<bool()>& act) const
+{
+    const std::optional<MainWindow> before = readMainWindow();
+    if (!before)
+        return std::nullopt;
+    const int second = displaySeconds(before->text(ControlId::TimeDisplay));
+    const std::optional<MainWindow> now = waitForMainWindow([second](const MainWindow& w) {
+        return displaySeconds(w.text(ControlId::TimeDisplay)) > second;
+    });
+    if (!now || displaySeconds(now->text(ControlId::TimeDisplay)) <= second || !act())
+        return std::nullopt;
+    return displaySeconds(now->text(ControlId::TimeDisplay));
+}
+
+std::optional<int> TestWindowsProgram::turnSlide(
+    const QString& key, const QString& keysFile, bool held)
+{
+    const auto noted = [&] { return readFile(keysFile).count('\n'); };
+    const qsizetype before = noted();
+    return inANewSecond([&] {
+        if (!held)
+            return m_x->xdotool({ QStringLiteral("key"), key })
+                && eventually([&] { return noted() > before; });
+        return m_x->xdotool({ QStringLiteral("keydown"), key })
+            && eventually([&] { return noted() >= before + 5; })
+            && m_x->xdotool({ QStringLiteral("keyup"), key });
+    });
 }
 
 std::optional<MainWindow> TestWindowsProgram::readMainWindow() const
@@ -699,23 +806,8 @@ void TestWindowsProgram::clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk()
     RunningProgram* running = launch();
     QVERIFY(running);
     const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
-    const QString slidesTitle = QStringLiteral("Slides");
     QProcess slides;
-    QVERIFY(startInspector(slides, { QStringLiteral("slides"), windowsPath(keysFile) }));
-    const std::optional<QString> slidesWindow = m_x->waitForWindow(slidesTitle);
-    QVERIFY(slidesWindow);
-    // Without a window manager nobody gives the X focus to the window that has Windows' focus.
-    if (desktop == XServer::Desktop::Bare)
-        QVERIFY(m_x->xdotool(
-            { QStringLiteral("windowfocus"), QStringLiteral("--sync"), *slidesWindow }));
-    // The active window by its title, and the control with the keyboard focus in it (0: none).
-    const auto focusIn = [](const QString& title, int control) {
-        return eventually([&] {
-            return inspect({ QStringLiteral("focus") })
-                == QStringList { QStringLiteral("focus\t%1\t%2").arg(title).arg(control) };
-        });
-    };
-    QVERIFY(focusIn(slidesTitle, 0));
+    QVERIFY(startSlides(slides, keysFile));
 
     QVERIFY(running->clickControl(ControlId::Start));
     QVERIFY(waitForMainWindow(
@@ -754,6 +846,215 @@ void TestWindowsProgram::clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk()
     QCOMPARE(running->waitForExit(), 0);
     slides.kill();
     slides.waitForFinished();
+}
+
+// A clicker turns the slides while the timer runs: every slide reached for the first time is one
+// lap, timed when its key went down; going back, returning to a slide reached before, a held key's
+// repeats, B and "." are none, and every key reaches the slide show. The choice is in window.ini
+// with the others, lines of the speaker's own kept, and is there again at the next start; turned
+// off, the keys record nothing.
+void TestWindowsProgram::slideKeysRecordOneLapPerSlideAndTheChoiceIsKept()
+{
+    // On a bare X server Alt+Space opens the window menu, which a window manager keeps to itself.
+    const QString choices = work(QStringLiteral("window.ini"));
+    const QByteArray note = "# the speaker's own line\n";
+    QVERIFY(writeFile(choices, note));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(chooseFromWindowMenu(*running, lapsFromSlideTurnsItem));
+    QVERIFY(chooseFromWindowMenu(*running, stayOnTopItem));
+    const auto chosen = [&](bool laps) {
+        return note + "stay-on-top=1\nbell-colours=0\nremaining-large=0\nlaps-from-slide-turns="
+            + (laps ? "1\n" : "0\n");
+    };
+    QVERIFY2(fileBecomes(choices, chosen(true)), qPrintable(readFile(choices)));
+    QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QCOMPARE(running->waitForExit(), 0);
+
+    running = launch();
+    QVERIFY(running);
+    QVERIFY(windowTitles(true).contains(mainTitle));
+    const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
+    QProcess slides;
+    const std::optional<QString> slidesWindow = startSlides(slides, keysFile);
+    QVERIFY(slidesWindow);
+    QVERIFY(running->clickControl(ControlId::Start));
+    QVERIFY(focusIn(slidesTitle, 0));
+    struct Turn
+    {
+        const char* key;
+        bool held;
+        bool lap;
+    };
+    const Turn turns[]
+        = { { "Next", false, true }, { "Next", false, true }, { "Next", false, true },
+              { "Prior", false, false }, { "Next", false, false }, { "Next", true, true },
+              { "b", false, false }, { "period", false, false }, { "Next", false, true } };
+    std::vector<int> lapSeconds;
+    for (const Turn& turn : turns) {
+        const std::optional<int> second
+            = turnSlide(QString::fromLatin1(turn.key), keysFile, turn.held);
+        QVERIFY2(second, turn.key);
+        if (turn.lap)
+            lapSeconds.push_back(*second);
+    }
+    const auto lapsRecorded = [&](qsizetype count) {
+        return waitForMainWindow(
+            [count](const MainWindow& w) { return w.lapLines.size() >= count; });
+    };
+    std::optional<MainWindow> window = lapsRecorded(qsizetype(lapSeconds.size()));
+    QVERIFY(window);
+    QCOMPARE(window->lapLines.size(), qsizetype(lapSeconds.size()));
+    for (std::size_t i = 0; i < lapSeconds.size(); ++i) {
+        const QString& line = window->lapLines[qsizetype(i)];
+        QVERIFY2(line.startsWith(QStringLiteral("[Slide%1]").arg(i + 1, 3, 10, QLatin1Char('0')))
+                && cumulativeSeconds(line) >= lapSeconds[i]
+                && cumulativeSeconds(line) <= lapSeconds[i] + 1,
+            qPrintable(QStringLiteral("%1 for a key at %2 s").arg(line).arg(lapSeconds[i])));
+    }
+    const QStringList keys = QString::fromLatin1(readFile(keysFile)).split(u'\n');
+    QVERIFY2(keys.size() >= 14 && keys.mid(0, 5) == QStringList({ "34", "34", "34", "33", "34" })
+            && keys.mid(5, keys.size() - 9).count(QStringLiteral("34")) == keys.size() - 9
+            && keys.mid(keys.size() - 4) == QStringList({ "66", "190", "34", "" }),
+        qPrintable(keys.join(u' ')));
+
+    // Off, a Page Down records nothing; on again, the next one is the next lap. The window menu is
+    // the active window's: a click into the lap list activates the timer, and the keys that work
+    // the menu are no turns, since the slide show does not have them.
+    for (const bool on : { false, true }) {
+        QVERIFY(running->clickControl(ControlId::SlideList));
+        QVERIFY(focusIn(mainTitle, int(ControlId::SlideList)));
+        QVERIFY(chooseFromWindowMenu(*running, lapsFromSlideTurnsItem));
+        QVERIFY(fileBecomes(choices, chosen(on)));
+        // Into the slide show, at the screen's top left; with no window manager to move the X
+        // focus, the test moves it too.
+        QVERIFY(m_x->click(QPoint(190, 130)));
+        QVERIFY(m_x->xdotool(
+            { QStringLiteral("windowfocus"), QStringLiteral("--sync"), *slidesWindow }));
+        QVERIFY(focusIn(slidesTitle, 0));
+        QVERIFY(turnSlide(QStringLiteral("Next"), keysFile));
+    }
+    window = lapsRecorded(qsizetype(lapSeconds.size()) + 1);
+    QVERIFY(window);
+    QCOMPARE(window->lapLines.size(), qsizetype(lapSeconds.size()) + 1);
+    QVERIFY(running->clickControl(ControlId::Ok));
+    QCOMPARE(running->waitForExit(), 0);
+    slides.kill();
+    slides.waitForFinished();
+}
+
+// PowerPoint's own events tell the slide: laps go by its slide numbers, an animation step is
+// none, and keys count for nothing while its show runs. Started after the program, with its show
+// already running, it is found; without it the program follows the keys and traces that once.
+void TestWindowsProgram::powerPointShowsRecordLapsBySlideNumber()
+{
+    qputenv("WINEDEBUG", "-all,warn+seh"); // the program's traces
+    QVERIFY(writeFile(work(QStringLiteral("window.ini")), "laps-from-slide-turns=1\n"));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
+    QProcess slides;
+    QVERIFY(startSlides(slides, keysFile));
+    QProcess show;
+    QStringList said;
+    QVERIFY(startHelper(show, powerPoint, { QStringLiteral("2") }));
+    QVERIFY2(says(show, said, QStringLiteral("advised")), qPrintable(said.join(u' ')));
+    QVERIFY(running->clickControl(ControlId::Start));
+
+    const auto tell = [&](const char* command) {
+        const QString line = QString::fromLatin1(command);
+        return inANewSecond([&] {
+            show.write((line + u'\n').toUtf8());
+            return says(show, said, QStringLiteral("done ") + line);
+        });
+    };
+    const auto key = [&] { return turnSlide(QStringLiteral("Next"), keysFile); };
+    // Each step with whether it records a lap.
+    const std::vector<std::pair<std::function<std::optional<int>()>, bool>> steps {
+        { [&] { return tell("next 3"); }, true },
+        { [&] { return tell("build"); }, false },
+        { key, false },
+        { [&] { return tell("next 4"); }, true },
+        { [&] { return tell("next 3"); }, false },
+        { [&] { return tell("next 4"); }, false },
+        { [&] { return tell("next 6"); }, true },
+        { [&] { return tell("end"); }, false },
+        { key, true },
+    };
+    std::vector<int> lapSeconds;
+    for (const auto& [step, lap] : steps) {
+        const std::optional<int> second = step();
+        QVERIFY2(second, qPrintable(said.join(u' ')));
+        if (lap)
+            lapSeconds.push_back(*second);
+    }
+    const std::optional<MainWindow> window = waitForMainWindow(
+        [&](const MainWindow& w) { return w.lapLines.size() >= qsizetype(lapSeconds.size()); });
+    QVERIFY(window);
+    QStringList laps;
+    for (const QString& line : window->lapLines)
+        laps << QString::number(cumulativeSeconds(line));
+    QStringList expected;
+    for (const int second : lapSeconds)
+        expected << QString::number(second);
+    // A lap may fall in the second after its turn, when a tick came first.
+    for (qsizetype i = 0; i < laps.size() && i < expected.size(); ++i) {
+        if (laps[i].toInt() == expected[i].toInt() + 1)
+            expected[i] = laps[i];
+    }
+    QCOMPARE(laps, expected);
+
+    // PowerPoint gone, the program says so and follows the keys, as before it came.
+    show.closeWriteChannel();
+    QVERIFY(show.waitForFinished(10000));
+    const auto traced = [&](const char* text) { return traceLines(*running, text); };
+    QVERIFY2(eventually([&] { return traced("PowerPoint went away") == 1; }),
+        qPrintable(running->standardError()));
+    QCOMPARE(traced("PowerPoint not running"), 1);
+    QCOMPARE(traced("following PowerPoint"), 1);
+    QVERIFY(running->clickControl(ControlId::Ok));
+    QCOMPARE(running->waitForExit(), 0);
+    slides.kill();
+    slides.waitForFinished();
+}
+
+void TestWindowsProgram::unreadableOrUnwritableChoicesGiveTheDefaults_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("a value not understood") << false;
+    QTest::newRow("a folder in its place") << true;
+}
+
+// A window.ini that cannot be read as one, or written, leaves the window at its defaults, traced
+// once, and nothing else touched; a choice still works for the session, and replaces a file it
+// can replace.
+void TestWindowsProgram::unreadableOrUnwritableChoicesGiveTheDefaults()
+{
+    QFETCH(bool, folder);
+    qputenv("WINEDEBUG", "-all,warn+seh");
+    const QString choices = work(QStringLiteral("window.ini"));
+    const QByteArray corrupt = "stay-on-top=1\nbell-colours=yes\n";
+    QVERIFY(folder ? QDir().mkpath(choices) : writeFile(choices, corrupt));
+    const QByteArray settings = settingsBytes({ 20, 25, 30, 1, 2, 3 });
+    QVERIFY(writeFile(work(QStringLiteral("config.ini")), settings));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(!windowTitles(true).contains(mainTitle));
+    QCOMPARE(traceLines(*running, "window.ini"), 1);
+    if (!folder)
+        QCOMPARE(readFile(choices), corrupt);
+
+    QVERIFY(chooseFromWindowMenu(*running, stayOnTopItem));
+    QVERIFY(eventually([&] { return windowTitles(true).contains(mainTitle); }));
+    if (folder)
+        QVERIFY(eventually([&] { return traceLines(*running, "File IO Error") == 1; }));
+    else
+        QVERIFY(fileBecomes(choices,
+            "stay-on-top=1\nbell-colours=0\nremaining-large=0\nlaps-from-slide-turns=0\n"));
+    QCOMPARE(QFileInfo(choices).isDir(), folder);
+    QCOMPARE(readFile(work(QStringLiteral("config.ini"))), settings);
+    QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QCOMPARE(running->waitForExit(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestWindowsProgram)
