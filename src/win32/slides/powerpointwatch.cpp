@@ -15,9 +15,10 @@ namespace zelvano {
 
 namespace {
 
-    // How often the running object table is asked: cheap, and soon enough for a PowerPoint
-    // started after the program, or ended.
-    constexpr DWORD lookEveryMs = 2000;
+    // How often the running object table is asked: soon enough for a PowerPoint started after
+    // the program, whose show is taken at the slide it shows when found, or for one ended. Under
+    // Wine each question costs its services some 10 ms of CPU.
+    constexpr DWORD lookEveryMs = 5000;
     // At the program's end, the last watch's time to tell PowerPoint it no longer listens.
     constexpr DWORD endTimeoutMs = 1000;
 

@@ -8,10 +8,10 @@ namespace zelvano {
 
 // Follows PowerPoint's slide shows from a thread of its own, so that neither a PowerPoint that
 // stops answering nor a bell that holds the window's thread ever waits for the other. While
-// started it looks for the running PowerPoint in the running object table every couple of
-// seconds, so that one started later is found too, and subscribes to its application events;
-// each check also notices a PowerPoint that went away. Everything it learns is posted to the
-// window as PowerPointNews.
+// started it looks for the running PowerPoint in the running object table every few seconds, so
+// that one started later is found too, and subscribes to its application events; each check also
+// notices a PowerPoint that went away. Everything it learns is posted to the window as
+// PowerPointNews.
 class PowerPointWatch final
 {
 public:
