@@ -124,7 +124,8 @@ bool says(QProcess& helper, QStringList& said, const QString& line)
 {
     return eventually(
         [&] {
-            while (helper.canReadLine() || helper.waitForReadyRead(50))
+            helper.waitForReadyRead(50);
+            while (helper.canReadLine())
                 said << QString::fromUtf8(helper.readLine()).trimmed();
             return said.contains(line);
         },
