@@ -64,8 +64,9 @@ void SlideTurns::keyReleased(TurnKey key, std::uint32_t code)
 // within a talk whose slides are already its numbers goes on counting them.
 void SlideTurns::slideShowBegan(TimerContext& context, std::int64_t slide)
 {
-    m_numberedShow = true;
+    // A talk begun since is taken in first, so that the show's first slide is where it stands.
     catchUp(context.state);
+    m_numberedShow = true;
     if (!m_numberedThisTalk) {
         m_numberedThisTalk = true;
         m_shown = m_first = m_furthest = slide;

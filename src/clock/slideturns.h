@@ -49,6 +49,10 @@ public:
     // A key went down or up; code tells keys apart (auto-repeat, modifiers held).
     void keyPressed(TimerContext& context, TurnKey key, std::uint32_t code);
     void keyReleased(TurnKey key, std::uint32_t code);
+    // The source stopped watching the keys and sees none released until it watches again: what
+    // it held is forgotten, so that a modifier let go meanwhile does not make every later turn
+    // a shortcut.
+    void forgetHeldKeys() { m_turnKeys = m_modifiers = HeldKeys {}; }
 
     // A slide show that tells its slide numbers (any first number, as long as the same source
     // keeps to it) began showing slide, showed slide, or ended.

@@ -20,8 +20,9 @@ void TestSlideTurns::turnsRecordOneLapPerSlideReached_data()
 {
     // What happens, in order: on, start, stop, tN (N ticks), click (the Slide button), F/B/M/O
     // then a key code (a forward, back, modifier or other key pressed), f/b/m then a code (it is
-    // released), beginN and nN (a numbered slide show began on, or showed, slide N), end. Laps:
-    // the cumulative time of each lap line recorded, in order.
+    // released), unwatched (the keys are no longer watched), beginN and nN (a numbered slide show
+    // began on, or showed, slide N), end. Laps: the cumulative time of each lap line recorded, in
+    // order.
     QTest::addColumn<QString>("events");
     QTest::addColumn<QString>("laps");
     QTest::newRow("forward turns") << "on start t5 F1 f1 t3 F1 f1"
@@ -40,6 +41,9 @@ void TestSlideTurns::turnsRecordOneLapPerSlideReached_data()
         << "0:02";
     QTest::newRow("a turn key with a modifier is a shortcut") << "on start t1 M9 F1 f1 m9 t1 F1 f1"
                                                               << "0:02";
+    QTest::newRow("keys held when the watch ended are forgotten")
+        << "on start t1 M18 F1 stop unwatched start t1 F1 f1"
+        << "0:01";
     QTest::newRow("off") << "start t1 F1 f1 t1 begin1 n2"
                          << "";
     QTest::newRow("stopped, then a new talk from the first slide")
@@ -56,6 +60,8 @@ void TestSlideTurns::turnsRecordOneLapPerSlideReached_data()
     QTest::newRow("a show begun within a talk is where it stands")
         << "on start t1 F1 f1 t1 begin7 t1 n8"
         << "0:01 0:03";
+    QTest::newRow("a show begun first in a talk is where it stands") << "on start t1 begin3 t1 n4"
+                                                                     << "0:02";
     QTest::newRow("a show begun again goes on counting its numbers")
         << "on begin1 start t1 n2 t1 n3 end t1 begin1 t1 n2 t1 n3 t1 n4"
         << "0:01 0:02 0:06";
@@ -82,6 +88,8 @@ void TestSlideTurns::turnsRecordOneLapPerSlideReached()
             onStop(f.context);
         else if (event == QLatin1String("click"))
             onSlide(f.context);
+        else if (event == QLatin1String("unwatched"))
+            turns.forgetHeldKeys();
         else if (event == QLatin1String("end"))
             turns.slideShowEnded();
         else if (event.startsWith(QLatin1String("begin")))

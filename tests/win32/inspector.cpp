@@ -22,9 +22,10 @@
 //   inspector hold PATH            opens PATH with no sharing, prints "held", and keeps it open
 //                                  until stopped
 //   inspector slides PATH          a stand-in slide show: opens a window titled "Slides" at the
-//                                  screen's top left, takes the keyboard focus, prints "shown",
-//                                  and appends the virtual-key code of each key pressed in it to
-//                                  PATH, one decimal number a line, until stopped
+//                                  screen's top left (a click into it activates it), takes the
+//                                  keyboard focus, prints "shown", and appends the virtual-key
+//                                  code of each key pressed in it to PATH, one decimal number a
+//                                  line, until stopped
 #include <windows.h>
 #include <initguid.h> // defines IID_IAccessible here
 
@@ -172,8 +173,16 @@ int runSlides(const wchar_t* path)
 {
     const HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
         FILE_ATTRIBUTE_NORMAL, nullptr);
-    const HWND window = CreateWindowExW(0, L"STATIC", L"Slides", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-        20, 20, 360, 240, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // A class of its own, unlike a static control's, takes the clicks that land on it.
+    WNDCLASSW slides {};
+    slides.lpfnWndProc = DefWindowProcW;
+    slides.hInstance = GetModuleHandleW(nullptr);
+    slides.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    slides.lpszClassName = L"ZelvanoStandInSlides";
+    RegisterClassW(&slides);
+    const HWND window = CreateWindowExW(0, slides.lpszClassName, L"Slides",
+        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 360, 240, nullptr, nullptr, slides.hInstance,
+        nullptr);
     if (file == INVALID_HANDLE_VALUE || !window)
         return 1;
     SetForegroundWindow(window);

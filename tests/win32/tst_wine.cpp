@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +29,8 @@ namespace {
 const QString program = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano.exe");
 const QString inspector = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_inspector.exe");
 const QString plantedWinmm = QStringLiteral(ZELVANO_WINDOWS_DIR "/planted/winmm.dll");
+const QString powerPoint = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_standin_powerpoint.exe");
+const QString slidesTitle = QStringLiteral("Slides");
 // Wine's own libraries for the ones a Windows program would otherwise download; one scenario
 // adds to it.
 const QByteArray defaultDllOverrides = "mscoree,mshtml=";
@@ -76,6 +80,7 @@ bool ringsFollow(const std::vector<double>& strikes, int count)
 // The items of the window menu, counted up from its end.
 enum WindowMenuItem {
     aboutItem = 1,
+    lapsFromSlideTurnsItem,
     remainingLargeItem,
     speakerViewItem,
     bellColoursItem,
@@ -100,6 +105,29 @@ QString lecternTime(int seconds)
 int displaySeconds(const QString& text)
 {
     return text.section(u':', 0, 0).toInt() * 60 + text.section(u':', 1).toInt();
+}
+
+// The program's traces that hold text, as Wine tells them with WINEDEBUG=warn+seh.
+qsizetype traceLines(RunningProgram& running, const char* text)
+{
+    return running.standardError()
+        .split(u'\n')
+        .filter(QStringLiteral("OutputDebugString"))
+        .filter(QString::fromLatin1(text))
+        .size();
+}
+
+// Waits until a helper has said line, taking in what it says meanwhile.
+bool says(QProcess& helper, QStringList& said, const QString& line)
+{
+    return eventually(
+        [&] {
+            helper.waitForReadyRead(50);
+            while (helper.canReadLine())
+                said << QString::fromUtf8(helper.readLine()).trimmed();
+            return said.contains(line);
+        },
+        15000);
 }
 
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
@@ -133,6 +161,9 @@ private slots:
     void speakerViewFollowsTheScreensAndBothTakeTheBellColour();
     void clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk_data();
     void clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk();
+    void slideKeysRecordOneLapPerSlideAndTheChoiceIsKept();
+    void powerPointShowsRecordLapsBySlideNumber();
+    void unreadableChoicesGiveTheDefaultsAndTheChoicesHoldForTheSession();
 
 private:
     QString work(const QString& name = {}) const
@@ -153,7 +184,34 @@ private:
     bool closeWithEnter(const QString& title) const;
     // Starts the inspector in one of its modes that stay, on this scenario's X server; whether
     // it said it is ready.
-    bool startInspector(QProcess& process, const QStringList& arguments) const;
+    bool startInspector(QProcess& process, const QStringList& arguments) const
+    {
+        return startHelper(process, inspector, arguments);
+    }
+    bool startHelper(QProcess& process, const QString& helper, const QStringList& arguments) const;
+    // Starts the inspector's stand-in slide show, noting its keys in keysFile, and waits until it
+    // has the keyboard; its X window.
+    std::optional<QString> startSlides(QProcess& slides, const QString& keysFile) const;
+    // Whether the active window becomes title, with control holding the keyboard focus in it (0:
+    // the window itself).
+    bool focusIn(const QString& title, int control) const;
+    // Once the main display has moved on to a new second, so that every lap has one of its own,
+    // does act; the second it did it in, or nothing when either failed.
+    std::optional<int> inANewSecond(const std::function<bool()>& act) const;
+    // Presses key in the slide show in a new second; held, it stays down until the slide show has
+    // had five of its repeats. The second, once the slide show has the key.
+    std::optional<int> turnSlide(const QString& key, const QString& keysFile, bool held = false);
+    // A step of a talk beside a slide show, done in a second of its own (the second, or nothing
+    // when it failed), and whether it records a lap.
+    struct TalkStep
+    {
+        std::function<std::optional<int>()> take;
+        bool lap;
+    };
+    // Takes the steps in turn; nothing when the lap list then holds one line for each step that
+    // records a lap, each timed to its step's second (or the next, when a tick came first), and
+    // what went wrong otherwise.
+    std::optional<QString> lapsFollow(const std::vector<TalkStep>& steps) const;
     void startListening();
     std::vector<double> ringsHeard(int listenMs);
     // Clicks Test and checks that three rings follow; the time from the click to the first.
@@ -264,13 +322,65 @@ bool TestWindowsProgram::closeWithEnter(const QString& title) const
     return box && m_x->keys(*box, { QStringLiteral("Return") }) && waitForTitle(title, false);
 }
 
-bool TestWindowsProgram::startInspector(QProcess& process, const QStringList& arguments) const
+bool TestWindowsProgram::startHelper(
+    QProcess& process, const QString& helper, const QStringList& arguments) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     m_x->addTo(environment);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("wine"), QStringList { inspector } + arguments);
+    process.start(QStringLiteral("wine"), QStringList { helper } + arguments);
     return process.waitForReadyRead(10000);
+}
+
+std::optional<QString> TestWindowsProgram::startSlides(
+    QProcess& slides, const QString& keysFile) const
+{
+    if (!startInspector(slides, { QStringLiteral("slides"), windowsPath(keysFile) }))
+        return std::nullopt;
+    const std::optional<QString> window = m_x->waitForWindow(slidesTitle);
+    // Without a window manager nobody gives the X focus to the window that has Windows' focus.
+    if (!window
+        || !m_x->xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), *window })
+        || !focusIn(slidesTitle, 0))
+        return std::nullopt;
+    return window;
+}
+
+bool TestWindowsProgram::focusIn(const QString& title, int control) const
+{
+    return eventually([&] {
+        return inspect({ QStringLiteral("focus") })
+            == QStringList { QStringLiteral("focus\t%1\t%2").arg(title).arg(control) };
+    });
+}
+
+std::optional<int> TestWindowsProgram::inANewSecond(const std::function<bool()>& act) const
+{
+    const std::optional<MainWindow> before = readMainWindow();
+    if (!before)
+        return std::nullopt;
+    const int second = displaySeconds(before->text(ControlId::TimeDisplay));
+    const std::optional<MainWindow> now = waitForMainWindow([second](const MainWindow& w) {
+        return displaySeconds(w.text(ControlId::TimeDisplay)) > second;
+    });
+    if (!now || displaySeconds(now->text(ControlId::TimeDisplay)) <= second || !act())
+        return std::nullopt;
+    return displaySeconds(now->text(ControlId::TimeDisplay));
+}
+
+std::optional<int> TestWindowsProgram::turnSlide(
+    const QString& key, const QString& keysFile, bool held)
+{
+    const auto noted = [&] { return readFile(keysFile).count('\n'); };
+    const qsizetype before = noted();
+    return inANewSecond([&] {
+        if (!held)
+            return m_x->xdotool({ QStringLiteral("key"), key })
+                && eventually([&] { return noted() > before; });
+        return m_x->xdotool({ QStringLiteral("keydown"), key })
+            && eventually([&] { return noted() >= before + 5; })
+            && m_x->xdotool({ QStringLiteral("keyup"), key });
+    });
 }
 
 std::optional<MainWindow> TestWindowsProgram::readMainWindow() const
@@ -342,6 +452,37 @@ std::optional<double> TestWindowsProgram::testRingsHeard(
         return std::nullopt;
     }
     return strikes[0] - double(pressedAt);
+}
+
+std::optional<QString> TestWindowsProgram::lapsFollow(const std::vector<TalkStep>& steps) const
+{
+    std::vector<int> seconds;
+    for (std::size_t step = 0; step < steps.size(); ++step) {
+        const std::optional<int> second = steps[step].take();
+        if (!second)
+            return QStringLiteral("step %1 failed").arg(step + 1);
+        if (steps[step].lap)
+            seconds.push_back(*second);
+    }
+    const auto count = qsizetype(seconds.size());
+    const std::optional<MainWindow> window
+        = waitForMainWindow([count](const MainWindow& w) { return w.lapLines.size() >= count; });
+    if (!window)
+        return QStringLiteral("the main window could not be read");
+    QStringList due;
+    bool timed = window->lapLines.size() == count;
+    for (qsizetype lap = 0; lap < count; ++lap) {
+        const QString slide = QStringLiteral("[Slide%1]").arg(lap + 1, 3, 10, QLatin1Char('0'));
+        const int second = seconds[std::size_t(lap)];
+        due << QStringLiteral("%1 at %2 s").arg(slide).arg(second);
+        const QString& line = window->lapLines.value(lap);
+        const int at = displaySeconds(line.section(QStringLiteral("累積:"), 1).trimmed());
+        timed = timed && line.startsWith(slide) && (at == second || at == second + 1);
+    }
+    return timed ? std::nullopt
+                 : std::optional(QStringLiteral("laps %1 where %2 were due")
+                                     .arg(window->lapLines.join(QStringLiteral("; ")),
+                                         due.join(QStringLiteral("; "))));
 }
 
 void TestWindowsProgram::firstStartShowsTheDefaultsStaysOnTopAndEscapeEnds()
@@ -700,23 +841,8 @@ void TestWindowsProgram::clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk()
     RunningProgram* running = launch();
     QVERIFY(running);
     const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
-    const QString slidesTitle = QStringLiteral("Slides");
     QProcess slides;
-    QVERIFY(startInspector(slides, { QStringLiteral("slides"), windowsPath(keysFile) }));
-    const std::optional<QString> slidesWindow = m_x->waitForWindow(slidesTitle);
-    QVERIFY(slidesWindow);
-    // Without a window manager nobody gives the X focus to the window that has Windows' focus.
-    if (desktop == XServer::Desktop::Bare)
-        QVERIFY(m_x->xdotool(
-            { QStringLiteral("windowfocus"), QStringLiteral("--sync"), *slidesWindow }));
-    // The active window by its title, and the control with the keyboard focus in it (0: none).
-    const auto focusIn = [](const QString& title, int control) {
-        return eventually([&] {
-            return inspect({ QStringLiteral("focus") })
-                == QStringList { QStringLiteral("focus\t%1\t%2").arg(title).arg(control) };
-        });
-    };
-    QVERIFY(focusIn(slidesTitle, 0));
+    QVERIFY(startSlides(slides, keysFile));
 
     QVERIFY(running->clickControl(ControlId::Start));
     QVERIFY(waitForMainWindow(
@@ -755,6 +881,145 @@ void TestWindowsProgram::clicksLeaveTheSlideShowItsKeysAndNoKeyEndsTheTalk()
     QCOMPARE(running->waitForExit(), 0);
     slides.kill();
     slides.waitForFinished();
+}
+
+// A clicker turns the slides while the timer runs: every slide reached for the first time is one
+// lap, timed when its key went down; going back, returning to a slide reached before, a held key's
+// repeats, B and "." are none, and every key reaches the slide show. The choice is in window.ini
+// with the others, the speaker's own lines kept, and is there again at the next start; turned off,
+// the keys record nothing. (On a bare X server: a window manager keeps Alt+Space to itself.)
+void TestWindowsProgram::slideKeysRecordOneLapPerSlideAndTheChoiceIsKept()
+{
+    const QString choices = work(QStringLiteral("window.ini"));
+    const QByteArray note = "# the speaker's own line\n";
+    const auto chosen = [&](bool laps) {
+        return note + "stay-on-top=1\nbell-colours=0\nremaining-large=0\nlaps-from-slide-turns="
+            + (laps ? "1\n" : "0\n");
+    };
+    QVERIFY(writeFile(choices, note));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(chooseFromWindowMenu(*running, lapsFromSlideTurnsItem));
+    QVERIFY(chooseFromWindowMenu(*running, stayOnTopItem));
+    QVERIFY2(fileBecomes(choices, chosen(true)), qPrintable(readFile(choices)));
+    QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QCOMPARE(running->waitForExit(), 0);
+
+    running = launch();
+    QVERIFY(running);
+    QVERIFY(windowTitles(true).contains(mainTitle));
+    const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
+    QProcess slides;
+    const std::optional<QString> slidesWindow = startSlides(slides, keysFile);
+    QVERIFY(slidesWindow);
+    QVERIFY(running->clickControl(ControlId::Start));
+    QVERIFY(focusIn(slidesTitle, 0));
+    const auto key = [&](const char* name, bool held = false) {
+        return
+            [=, &keysFile, this] { return turnSlide(QString::fromLatin1(name), keysFile, held); };
+    };
+    // The window menu is the active window's: a click into the lap list activates the timer, and
+    // the keys that work the menu are no turns, since the slide show does not get them. A click
+    // into the slide show, at the screen's top left, gives it the keyboard back, and the test its
+    // X focus, which no window manager moves here.
+    const auto choose = [&](bool on) {
+        return [=, &choices, this] {
+            return inANewSecond([&] {
+                return running->clickControl(ControlId::SlideList)
+                    && focusIn(mainTitle, int(ControlId::SlideList))
+                    && chooseFromWindowMenu(*running, lapsFromSlideTurnsItem)
+                    && fileBecomes(choices, chosen(on)) && m_x->click(QPoint(190, 130))
+                    && m_x->xdotool(
+                        { QStringLiteral("windowfocus"), QStringLiteral("--sync"), *slidesWindow })
+                    && focusIn(slidesTitle, 0);
+            });
+        };
+    };
+    const std::optional<QString> wrong = lapsFollow({ { key("Next"), true }, { key("Next"), true },
+        { key("Next"), true }, { key("Prior"), false }, { key("Next"), false },
+        { key("Next", true), true }, { key("b"), false }, { key("period"), false },
+        { key("Next"), true }, { choose(false), false }, { key("Next"), false },
+        { choose(true), false }, { key("Next"), true } });
+    QVERIFY2(!wrong, qPrintable(wrong.value_or(QString())));
+    const QString noted = QString::fromLatin1(readFile(keysFile)).simplified();
+    QVERIFY2(QRegularExpression(QStringLiteral("^34 34 34 33( 34){6,} 66 190 34 34 34$"))
+                 .match(noted)
+                 .hasMatch(),
+        qPrintable(noted));
+    QVERIFY(running->clickControl(ControlId::Ok));
+    QCOMPARE(running->waitForExit(), 0);
+    slides.kill();
+    slides.waitForFinished();
+}
+
+// PowerPoint's own events tell the slide: laps go by its slide numbers, an animation step is
+// none, and keys count for nothing while its show runs. Started after the program, with its show
+// already running, it is found; without it the program follows the keys and traces that once.
+void TestWindowsProgram::powerPointShowsRecordLapsBySlideNumber()
+{
+    qputenv("WINEDEBUG", "-all,warn+seh"); // the program's traces
+    QVERIFY(writeFile(work(QStringLiteral("window.ini")), "laps-from-slide-turns=1\n"));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    const QString keysFile = m_root->filePath(QStringLiteral("slide-keys.txt"));
+    QProcess slides;
+    QVERIFY(startSlides(slides, keysFile));
+    QProcess show;
+    QStringList said;
+    QVERIFY(startHelper(show, powerPoint, { QStringLiteral("2") }));
+    QVERIFY2(says(show, said, QStringLiteral("advised")), qPrintable(said.join(u' ')));
+    QVERIFY(running->clickControl(ControlId::Start));
+
+    const auto tell = [&](const char* command) {
+        const QString line = QString::fromLatin1(command);
+        return [&, line] {
+            return inANewSecond([&] {
+                show.write((line + u'\n').toUtf8());
+                return says(show, said, QStringLiteral("done ") + line);
+            });
+        };
+    };
+    const auto key = [&] { return turnSlide(QStringLiteral("Next"), keysFile); };
+    const std::optional<QString> wrong
+        = lapsFollow({ { tell("next 3"), true }, { tell("build"), false }, { key, false },
+            { tell("next 4"), true }, { tell("next 3"), false }, { tell("next 4"), false },
+            { tell("next 6"), true }, { tell("end"), false }, { key, true } });
+    QVERIFY2(!wrong,
+        qPrintable(
+            wrong.value_or(QString()) + QStringLiteral("; PowerPoint said ") + said.join(u' ')));
+
+    // PowerPoint gone, the program says so and follows the keys, as before it came.
+    show.closeWriteChannel();
+    QVERIFY(show.waitForFinished(10000));
+    QVERIFY(eventually([&] { return traceLines(*running, "PowerPoint went away") == 1; }, 15000));
+    QCOMPARE(traceLines(*running, "PowerPoint not running"), 1);
+    QCOMPARE(traceLines(*running, "following PowerPoint"), 1);
+    QVERIFY(running->clickControl(ControlId::Ok));
+    QCOMPARE(running->waitForExit(), 0);
+    slides.kill();
+    slides.waitForFinished();
+}
+
+// A window.ini that can be neither read nor replaced (a folder in its place) leaves the window at
+// its defaults, traced once, and nothing else touched; a choice still holds for the session.
+void TestWindowsProgram::unreadableChoicesGiveTheDefaultsAndTheChoicesHoldForTheSession()
+{
+    qputenv("WINEDEBUG", "-all,warn+seh");
+    const QString choices = work(QStringLiteral("window.ini"));
+    QVERIFY(QDir().mkpath(choices));
+    const QByteArray settings = settingsBytes({ 20, 25, 30, 1, 2, 3 });
+    QVERIFY(writeFile(work(QStringLiteral("config.ini")), settings));
+    RunningProgram* running = launch();
+    QVERIFY(running);
+    QVERIFY(!windowTitles(true).contains(mainTitle));
+    QCOMPARE(traceLines(*running, "window.ini"), 1);
+    QVERIFY(chooseFromWindowMenu(*running, stayOnTopItem));
+    QVERIFY(eventually([&] { return windowTitles(true).contains(mainTitle); }));
+    QVERIFY(eventually([&] { return traceLines(*running, "File IO Error") == 1; }));
+    QVERIFY(QFileInfo(choices).isDir());
+    QCOMPARE(readFile(work(QStringLiteral("config.ini"))), settings);
+    QVERIFY(running->keys({ QStringLiteral("Escape") }));
+    QCOMPARE(running->waitForExit(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestWindowsProgram)

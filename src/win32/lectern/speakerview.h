@@ -61,7 +61,7 @@ private:
     std::int32_t m_seconds = 0;
     int m_bellPhase = 0;
     int m_describedPhase = -1; // what the description last said
-    bool m_remainingLarge = false; // every start begins without
+    bool m_remainingLarge = false; // until the window turns it on
     bool m_mainWindowDragged = false;
 };
 

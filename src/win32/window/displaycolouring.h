@@ -25,7 +25,7 @@ public:
     HBRUSH prepare(HDC context, int bellPhase) const;
 
 private:
-    bool m_on = false; // every start begins without
+    bool m_on = false; // until the window turns it on
     HBRUSH m_face;
 };
 

@@ -15,6 +15,7 @@
 #include "platform/widestring_win32.h"
 #include "win32/app/aboutbox.h"
 #include "win32/desktop/screendpi.h"
+#include "win32/slides/powerpointnews.h"
 #include "win32/window/closingcommand.h"
 #include "win32/window/dialogtemplate.h"
 
@@ -29,6 +30,7 @@ namespace {
     constexpr UINT bellColoursCommand = 0x0030;
     constexpr UINT speakerViewCommand = 0x0040;
     constexpr UINT remainingLargeCommand = 0x0050;
+    constexpr UINT lapsFromSlideTurnsCommand = 0x0060;
     // A chosen report path may be long; the chooser needs room for it.
     constexpr DWORD pathRoom = 32768;
 
@@ -65,6 +67,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTA
     , m_player(player)
     , m_instance(instance)
     , m_speakerView(instance, m_annotations, m_settings)
+    , m_slides(m_context)
 { }
 
 // The display font goes after its window, which is gone once run() returns.
@@ -149,11 +152,21 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
             toggleRemainingLarge();
             return TRUE;
         }
+        if ((wParam & 0xFFF0) == lapsFromSlideTurnsCommand) {
+            toggleLapsFromSlideTurns();
+            return TRUE;
+        }
         return FALSE;
     case WM_INITMENU:
         // The speaker's view may have been closed from itself since.
         checkMenuItem(speakerViewCommand, m_speakerView.isOpen());
         return FALSE;
+    case WM_INPUT:
+        m_slides.keyInput(wParam, lParam);
+        return FALSE; // the system's own handling lets go of the input
+    case powerPointMessage:
+        m_slides.powerPointNews(wParam, lParam);
+        return TRUE;
     case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lParam) == control(ControlId::TimeDisplay))
             return reinterpret_cast<INT_PTR>(
@@ -180,6 +193,7 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_tick)
             m_tick->kill();
         m_speakerView.close();
+        m_slides.detach();
         // The display is among the named controls, and its description goes with its name.
         for (const auto& entry : screenReaderNames)
             m_annotations.clear(control(entry.id));
@@ -198,6 +212,8 @@ void TimerDialog::initialise()
         AppendMenuW(menu, MF_STRING, speakerViewCommand, widen(texts::speakerViewMenuItem).c_str());
         AppendMenuW(
             menu, MF_STRING, remainingLargeCommand, widen(texts::remainingLargeMenuItem).c_str());
+        AppendMenuW(menu, MF_STRING, lapsFromSlideTurnsCommand,
+            widen(texts::lapsFromSlideTurnsMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
     const UINT dpi = windowDpi(m_window);
@@ -210,7 +226,9 @@ void TimerDialog::initialise()
         SendMessageW(bellField(field), EM_SETLIMITTEXT, 0, 0);
     m_state = TimerState {};
     m_buttons.attach(m_window, m_state);
+    m_slides.attach(m_window);
     loadSettings(m_context.platform, m_settings);
+    applyChoices();
     showSettings(m_context);
     keepOwnFontOnDpiChange(control(ControlId::TimeDisplay));
     applyDisplayFont(dpi);
@@ -258,16 +276,42 @@ void TimerDialog::onCommand(ControlId id)
     default:
         break;
     }
+    m_slides.follow(); // keys are watched only while the timer runs
 }
 
-// Keeps the window above every other one, or lets it go back among them; every start begins
-// without, since nothing but the bell values is stored.
+// The toggles as the speaker left them last time; the speaker's view stays closed until asked.
+void TimerDialog::applyChoices()
+{
+    m_choices = loadChoices(m_context.platform);
+    const WindowChoices& stored = m_choices.choices;
+    if (stored.stayOnTop)
+        toggleStayOnTop();
+    if (stored.bellColours)
+        toggleBellColours();
+    if (stored.remainingLarge)
+        toggleRemainingLarge();
+    if (stored.lapsFromSlideTurns)
+        toggleLapsFromSlideTurns();
+}
+
+// Kept at once, so that a crash loses no choice; a choice the file holds already is not written.
+void TimerDialog::remember(bool WindowChoices::*choice, bool on)
+{
+    if (m_choices.choices.*choice == on)
+        return;
+    m_choices.choices.*choice = on;
+    // A failure is traced; the choice holds until the program ends.
+    static_cast<void>(saveChoices(m_context.platform, m_choices));
+}
+
+// Keeps the window above every other one, or lets it go back among them.
 void TimerDialog::toggleStayOnTop()
 {
     const bool onTop = (GetWindowLongPtrW(m_window, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0;
     SetWindowPos(m_window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     checkMenuItem(stayOnTopCommand, onTop);
+    remember(&WindowChoices::stayOnTop, onTop);
 }
 
 // The digits of both displays in the colour of the bell phase, or back to their usual colour.
@@ -277,6 +321,7 @@ void TimerDialog::toggleBellColours()
     InvalidateRect(control(ControlId::TimeDisplay), nullptr, TRUE);
     m_speakerView.setColoured(m_colouring.isOn());
     checkMenuItem(bellColoursCommand, m_colouring.isOn());
+    remember(&WindowChoices::bellColours, m_colouring.isOn());
 }
 
 // Opened with what the display shows now, without taking the focus from this window.
@@ -289,11 +334,20 @@ void TimerDialog::toggleSpeakerView()
     checkMenuItem(speakerViewCommand, m_speakerView.isOpen());
 }
 
-// Kept while the program runs, whether the view is open or not.
+// Kept whether the view is open or not.
 void TimerDialog::toggleRemainingLarge()
 {
     m_speakerView.setRemainingLarge(!m_speakerView.remainingLarge());
     checkMenuItem(remainingLargeCommand, m_speakerView.remainingLarge());
+    remember(&WindowChoices::remainingLarge, m_speakerView.remainingLarge());
+}
+
+// Page turns of the slide show record laps while the timer runs.
+void TimerDialog::toggleLapsFromSlideTurns()
+{
+    m_slides.setOn(!m_slides.isOn());
+    checkMenuItem(lapsFromSlideTurnsCommand, m_slides.isOn());
+    remember(&WindowChoices::lapsFromSlideTurns, m_slides.isOn());
 }
 
 void TimerDialog::checkMenuItem(UINT command, bool checked)

@@ -8,10 +8,13 @@
 #include "core/timercontext.h"
 #include "core/timerstate.h"
 #include "core/timerview.h"
+#include "core/windowchoices.h"
 #include "core/windowlayout.h"
+#include "files/choicesfile.h"
 #include "win32/desktop/accessibleannotations.h"
 #include "win32/desktop/slideshowbuttons.h"
 #include "win32/lectern/speakerview.h"
+#include "win32/slides/slidesources.h"
 #include "win32/window/displaycolouring.h"
 #include "win32/window/tick.h"
 
@@ -62,6 +65,9 @@ private:
     void toggleBellColours();
     void toggleSpeakerView();
     void toggleRemainingLarge();
+    void toggleLapsFromSlideTurns();
+    void applyChoices();
+    void remember(bool WindowChoices::*choice, bool on);
     void checkMenuItem(UINT command, bool checked);
     bool paintIconWhenMinimised();
     void setIcons(UINT dpi);
@@ -85,6 +91,8 @@ private:
     AccessibleAnnotations m_annotations;
     SpeakerView m_speakerView;
     SlideShowButtons m_buttons;
+    SlideSources m_slides;
+    ChoicesFile m_choices; // as read at the start, with every change since
 };
 
 } // namespace zelvano
