@@ -38,9 +38,14 @@ void SlideTurnFeed::setOn(bool on)
     follow();
 }
 
+// Keys no longer watched are released unseen: none may stay held, or a modifier down at Stop
+// would make every later turn a shortcut.
 void SlideTurnFeed::follow()
 {
-    m_keys->setWatching(m_turns.watchesKeys(m_context.state));
+    const bool keys = m_turns.watchesKeys(m_context.state);
+    m_keys->setWatching(keys);
+    if (!keys)
+        m_turns.forgetHeldKeys();
     m_pdfpc->setWatching(m_turns.watchesSlideShows());
 }
 
