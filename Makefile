@@ -32,10 +32,11 @@ test-package: deps package
 	cmake --preset asan
 	ZELVANO_TEST_PACKAGE_INSTALL=1 ctest --preset asan -R '^res\.packageInstall$$'
 
-# The portable program (core, clock, files, sound) compiled with the Windows cross compiler: an
-# operating-system or Qt header slipping into it fails here. mingw-w64 has a few POSIX headers of
-# its own, so the includes are checked too: standard C++ headers have neither a dot nor a slash.
-PORTABLE_SOURCES = src/core src/clock src/files src/sound
+# The portable program (core, clock, lectern, files, sound) compiled with the Windows cross
+# compiler: an operating-system or Qt header slipping into it fails here. mingw-w64 has a few POSIX
+# headers of its own, so the includes are checked too: standard C++ headers have neither a dot nor
+# a slash.
+PORTABLE_SOURCES = src/core src/clock src/lectern src/files src/sound
 portable-check: deps
 	@! grep -rnE '#include <([^>]*[./][^>]*|Q[^>]*)>' $(PORTABLE_SOURCES) \
 		|| { echo "The portable program includes only standard C++ headers"; exit 1; }

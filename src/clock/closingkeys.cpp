@@ -11,4 +11,10 @@ ClosingKeyAction closingKeyAction(ClosingKey key, const TimerState& state, bool 
     return talkAtStake(state) ? ClosingKeyAction::Ignore : ClosingKeyAction::CloseWindow;
 }
 
+bool enterPressesButton(ControlId button, const TimerState& state)
+{
+    const bool endsOrRestarts = button == ControlId::Ok || button == ControlId::Start;
+    return !endsOrRestarts || !talkAtStake(state);
+}
+
 } // namespace zelvano

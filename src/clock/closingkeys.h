@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/timerstate.h"
+#include "core/windowlayout.h"
 
 namespace zelvano {
 
@@ -22,5 +23,11 @@ enum class ClosingKeyAction {
 // the view and nothing else; with the talk at stake neither key ends the program. The Close
 // button and the window's close box are not keys: they always end it.
 ClosingKeyAction closingKeyAction(ClosingKey key, const TimerState& state, bool speakerViewOpen);
+
+// Whether Enter presses the push button that has the keyboard, as a keyboard or screen-reader user
+// expects (Save while laps are unsaved, above all), except where that would end the program or
+// start the talk again while the talk is at stake: Close and Start are then left to a click or
+// Space.
+bool enterPressesButton(ControlId button, const TimerState& state);
 
 } // namespace zelvano

@@ -37,8 +37,7 @@ void onTick(TimerContext& context)
 {
     TimerState& state = context.state;
     state.elapsedSeconds = wrappingAdd(state.elapsedSeconds, 1);
-    context.view.setDisplayText(formatElapsed(state.elapsedSeconds),
-        bellPhase(state.elapsedSeconds, context.settings), state.elapsedSeconds);
+    context.view.setDisplayTime(state.elapsedSeconds);
 
     // When marks coincide the higher-numbered bell wins, with its own ring count.
     for (int bell = BellSettings::bellCount; bell >= 1; --bell) {
@@ -52,6 +51,11 @@ void onTick(TimerContext& context)
 std::string formatElapsed(std::int32_t seconds)
 {
     return formatString(texts::displayFormat, seconds / 60, seconds % 60);
+}
+
+DisplayedTime displayedTime(std::int32_t seconds, const BellSettings& settings)
+{
+    return { formatElapsed(seconds), bellPhase(seconds, settings) };
 }
 
 } // namespace zelvano

@@ -58,6 +58,11 @@ inline constexpr const char* soundDeviceNotClosed
 inline constexpr const char* soundThreadStuck
     = "Zelvano: 音の処理が止まっています (the sound thread is stuck: a ring is dropped)";
 
+// Developer trace when the screen saver or the portal refuses to let go of what it was asked to
+// hold: the screen may stay on until the program ends.
+inline constexpr const char* screenAwakeNotReleased
+    = "Zelvano: 画面を点けたままの指定を解除できません (the screen may stay on until the program ends)";
+
 // Developer trace for any failed file operation.
 inline constexpr const char* fileIoError = "File IO Error";
 

@@ -33,11 +33,10 @@ class TimerView
 public:
     virtual ~TimerView() = default;
 
-    // The elapsed time as text, how far the talk has gone by the bells (bellPhase: 0 to 3) and
-    // the seconds the text shows, from which the speaker's view tells the time to the next bell.
-    // They always change together, so that a coloured display can never show one second's text
-    // in another second's colour.
-    virtual void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) = 0;
+    // The elapsed seconds the display shows. Its text, its colour by the bells and everything the
+    // speaker's view shows follow from them and the bells (displayedTime, lecternContent), so
+    // that no two of them can tell of different seconds or bells.
+    virtual void setDisplayTime(std::int32_t seconds) = 0;
 
     // Modal stop-icon box with one OK button; returns once the user closes it. Ticks go on
     // meanwhile.

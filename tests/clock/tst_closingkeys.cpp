@@ -24,8 +24,9 @@ private slots:
 };
 
 // After what the user did, what Escape and Enter do in the main window, with the speaker's view
-// closed and open. The state comes from the real operations, so a step that forgets to mark the
-// talk as running or the laps as saved shows here.
+// closed and open, and whether Enter presses each push button that has the keyboard: always,
+// but for Close and Start when the keys end nothing. The state comes from the real operations,
+// so a step that forgets to mark the talk as running or the laps as saved shows here.
 void TestClosingKeys::followTheTalkAtStake_data()
 {
     QTest::addColumn<Steps>("steps");
@@ -93,6 +94,12 @@ void TestClosingKeys::followTheTalkAtStake()
     // With the speaker's view open, Escape only ever closes the view.
     QCOMPARE(closingKeyAction(ClosingKey::Escape, f.state, true), ClosingKeyAction::CloseSpeakerView);
     QCOMPARE(closingKeyAction(ClosingKey::Enter, f.state, true), enter);
+    for (const ControlId button : { ControlId::Ok, ControlId::Start, ControlId::Stop,
+             ControlId::Slide, ControlId::SettingsToggle, ControlId::Save, ControlId::Test }) {
+        const bool endsOrRestarts = button == ControlId::Ok || button == ControlId::Start;
+        QCOMPARE(enterPressesButton(button, f.state),
+            !endsOrRestarts || enter == ClosingKeyAction::CloseWindow);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestClosingKeys)

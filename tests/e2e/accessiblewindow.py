@@ -9,7 +9,7 @@ Run inside its own session bus: dbus-run-session -- accessiblewindow.py x11|wayl
 
 accessiblewindow.py read TITLE: for a test that runs the program itself on the current session bus,
 prints the text and then the description of the time field of the program's window titled TITLE,
-one a line."""
+one a line; line ends inside the text are printed as \\n."""
 
 import os
 import re
@@ -125,7 +125,7 @@ def read_time_field(title):
     fields = [child for child in window if child is not None and child.getRoleName() == "text"]
     if len(fields) != 1:
         fail(f"{title} holds {len(fields)} text fields, not one")
-    print(text_of(fields[0]))
+    print(text_of(fields[0]).replace("\n", "\\n"))
     print(fields[0].description)
 
 

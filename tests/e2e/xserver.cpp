@@ -311,7 +311,23 @@ bool XServer::screenshot(const QString& pngPath) const
     return process.waitForFinished(10000) && process.exitCode() == 0;
 }
 
-bool XServer::exposeAll() const { return run(QStringLiteral("xrefresh"), {}).has_value(); }
+bool XServer::exposeAll() const
+{
+    return run(QStringLiteral("xrefresh"), { QStringLiteral("-white") }).has_value();
+}
+
+std::optional<int> XServer::childWindowCount(const QString& window) const
+{
+    // "  27 children:" or "  0 children." among xwininfo's lines.
+    const std::optional<QString> tree = run(
+        QStringLiteral("xwininfo"), { QStringLiteral("-children"), QStringLiteral("-id"), window });
+    static const QRegularExpression count(
+        QStringLiteral(R"(^\s*(\d+) child(ren)?[.:])"), QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = count.match(tree.value_or(QString()));
+    if (!match.hasMatch())
+        return std::nullopt;
+    return match.captured(1).toInt();
+}
 
 bool XServer::closeWithEnter(const QString& title) const
 {

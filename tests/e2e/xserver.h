@@ -77,8 +77,11 @@ public:
     bool click(QPoint screenPoint, int button = 1) const;
 
     bool screenshot(const QString& pngPath) const;
-    // Makes every window draw itself again in full, as when it is uncovered.
+    // Covers the screen in white for a moment, as a window passing over it would: every window
+    // must then draw itself again in full, and until it has, its area stays white.
     bool exposeAll() const;
+    // How many X windows a window has inside it; nothing when it cannot be read.
+    std::optional<int> childWindowCount(const QString& window) const;
 
 private:
     QString lastWords() const;

@@ -15,9 +15,7 @@ namespace zelvano {
 // Records what the logic does to its window. The lap list keeps the window's order.
 struct FakeView final : TimerView
 {
-    std::string display;
-    int displayPhase = 0;
-    std::int32_t displaySeconds = 0;
+    std::int32_t displaySeconds = 0; // what the display shows
     std::vector<std::pair<std::string, std::string>> errorBoxes; // text, caption
     std::vector<std::string> lapLines;
     std::array<std::string, 6> fields;
@@ -33,12 +31,7 @@ struct FakeView final : TimerView
     // Runs while an error box is "open", as nested ticks would.
     std::function<void()> whileErrorBoxOpen;
 
-    void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) override
-    {
-        display = text;
-        displayPhase = bellPhase;
-        displaySeconds = seconds;
-    }
+    void setDisplayTime(std::int32_t seconds) override { displaySeconds = seconds; }
     void showErrorBox(const std::string& text, const std::string& caption) override
     {
         errorBoxes.emplace_back(text, caption);

@@ -1,3 +1,4 @@
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -52,6 +53,18 @@ std::int32_t secondsShown(const QString& text)
 void click(const TimerDialog& dialog, ControlId id)
 {
     QTest::mouseClick(dialog.control(id), Qt::LeftButton);
+}
+
+// Sets the three bells' minutes through their fields, as a user would.
+void setBellMinutes(const TimerDialog& dialog, std::array<int, 3> minutes)
+{
+    click(dialog, ControlId::SettingsToggle);
+    const ControlId fields[] { ControlId::Bell1Minutes, ControlId::Bell2Minutes,
+        ControlId::Bell3Minutes };
+    for (std::size_t bell = 0; bell < minutes.size(); ++bell)
+        qobject_cast<QLineEdit*>(dialog.control(fields[bell]))
+            ->setText(QString::number(minutes[bell]));
+    click(dialog, ControlId::SettingsToggle);
 }
 
 // Answers the next window that find() returns, from inside that window's own event loop: arm it
@@ -130,8 +143,6 @@ int pixelsOf(const QImage& image, const QColor& colour)
     }
     return count;
 }
-
-QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 // What a menu item was like when it was chosen.
 struct ChosenItem
@@ -334,9 +345,10 @@ void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("talk"); // none, running, unsaved laps (stopped), saved
     QTest::addColumn<bool>("viewOpen");
-    QTest::addColumn<QString>("outcome"); // ends, stays, closes the view
+    QTest::addColumn<QString>("outcome"); // ends, stays, closes the view, presses the button
     const int close = int(ControlId::Ok);
     const int start = int(ControlId::Start);
+    const int slide = int(ControlId::Slide);
     const int list = int(ControlId::SlideList);
     const int field = int(ControlId::Bell2Count);
     const int enter = Qt::Key_Return;
@@ -355,6 +367,8 @@ void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose_data()
         << list << enter << "unsaved laps" << false << "stays";
     QTest::newRow("Enter on Start, unsaved laps: no new talk")
         << start << enter << "unsaved laps" << false << "stays";
+    QTest::newRow("Enter on Slide, running: a lap")
+        << slide << enter << "running" << false << "presses the button";
     QTest::newRow("Escape, saved") << start << escape << "saved" << false << "ends";
     QTest::newRow("Escape, view open") << start << escape << "none" << true << "closes the view";
     QTest::newRow("Escape, view open, running")
@@ -396,7 +410,8 @@ void TestTimerDialog::enterAndEscapeEndTheDialogOnlyWithNothingToLose()
     QCOMPARE(m_dialog->isVisible(), !ends);
     QCOMPARE(m_dialog->speakerView() != nullptr, viewOpen && outcome == QLatin1String("stays"));
     QCOMPARE(m_dialog->lapLineCount(),
-        talk == QLatin1String("unsaved laps") || talk == QLatin1String("saved") ? 1 : 0);
+        (talk == QLatin1String("unsaved laps") || talk == QLatin1String("saved") ? 1 : 0)
+            + (outcome == QLatin1String("presses the button") ? 1 : 0));
     QVERIFY(m_platform->files[settingsFileName].size() == settingsFileSize); // nothing saved
     QCOMPARE(decodeSettings(m_platform->files[settingsFileName])->minuteMark(1), 20);
 }
@@ -532,13 +547,13 @@ void TestTimerDialog::displayShowsANewTimeAsAFullRepaintWould()
         display = window->rect();
     }
     const auto screen = [&] { return shownBy(*window).copy(display); };
-    m_dialog->setDisplayText(before.toStdString(), 0, secondsShown(before));
+    m_dialog->setDisplayTime(secondsShown(before));
     window->repaint();
     const QImage old = screen();
     // Every tick paints the text area again; a style that blended over the old pixels would
     // show it only after many.
     for (int tick = 0; tick < 10; ++tick)
-        m_dialog->setDisplayText(after.toStdString(), 0, secondsShown(after));
+        m_dialog->setDisplayTime(secondsShown(after));
     const QImage shown = screen();
     window->repaint();
     QCOMPARE(shown, screen());
@@ -680,9 +695,10 @@ void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked_data()
     }
 }
 
-// The main display and the speaker's view show a new phase's colour as soon as it is set, with no
-// paint event in between; without colour, every phase looks like none. The view's caption keeps
-// the colour of no phase; the marks beneath its time, shown only with colour, take the phase's.
+// The main display and the speaker's view show a new phase's colour as soon as it comes, with no
+// paint event in between, also when it comes from bells set anew for the time shown; without
+// colour, every phase looks like none. The view's caption keeps the colour of no phase; the marks
+// beneath its time, shown only with colour, take the phase's.
 void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
 {
     QFETCH(bool, colourOn);
@@ -692,11 +708,14 @@ void TestTimerDialog::digitsTakeThePhaseColourOnlyWhileAsked()
     m_dialog->setSpeakerViewOpen(true);
     SpeakerView* view = m_dialog->speakerView();
     QVERIFY(view && QTest::qWaitForWindowExposed(view));
-    m_dialog->setDisplayText("002:00", 0, 120);
+    m_dialog->setDisplayTime(120);
     m_dialog->repaint();
     view->repaint();
-    m_dialog->setDisplayText("002:00", phase, 120); // the same text: only the colour may change
-    QCOMPARE(view->face().text(), "2:00");
+    // The same text: only the colour may change.
+    const std::array<std::array<int, 3>, 4> bellsForPhase { { { 20, 25, 30 }, { 1, 25, 30 },
+        { 1, 2, 30 }, { 1, 2, 2 } } };
+    setBellMinutes(*m_dialog, bellsForPhase.at(std::size_t(phase)));
+    QVERIFY(view->face().text().startsWith(QStringLiteral("2:00\n")));
 
     const QImage main = shownBy(*m_dialog).copy(display->geometry());
     const QColor mainDigits = colourOn ? qColour(windowPalette.digits.at(std::size_t(phase)))
@@ -724,7 +743,7 @@ void TestTimerDialog::speakerViewShowsTheTimeToTheNextBell_data()
     QTest::newRow("elapsed large")
         << false << 0 << QStringList { "2:06", "", "1回目のベルまで 17:54" };
     QTest::newRow("with the bells reached")
-        << true << 0 << QStringList { "2:06", "○○○", "1回目のベルまで 17:54" };
+        << true << 0 << QStringList { "2:06", "○○○  ", "1回目のベルまで 17:54" };
     QTest::newRow("remaining large, chosen while open")
         << false << 2 << QStringList { "17:54", "", "1回目のベルまで (経過 2:06)" };
     QTest::newRow("remaining large, kept from before")
@@ -738,7 +757,7 @@ void TestTimerDialog::speakerViewShowsTheTimeToTheNextBell()
     QFETCH(bool, colourOn);
     QFETCH(int, turnRemainingLargeOn);
     QFETCH(QStringList, lines);
-    m_dialog->setDisplayText("002:06", 0, 126);
+    m_dialog->setDisplayTime(126);
     m_dialog->setColourByPhase(colourOn);
     if (turnRemainingLargeOn == 1) {
         m_dialog->setRemainingLarge(true);
@@ -778,7 +797,7 @@ void TestTimerDialog::speakerViewFigureKeepsItsSizeWithinTheMargins()
     m_dialog->speakerView()->resize(240, 320); // a caption line too narrow for its height
     const SpeakerFace& face = m_dialog->speakerView()->face();
     const qreal shortTalkSize = face.lines().front().font.pixelSize();
-    m_dialog->setDisplayText(shown.toStdString(), 0, secondsShown(shown));
+    m_dialog->setDisplayTime(secondsShown(shown));
     const QSize size = face.size() * face.devicePixelRatioF();
     const int marginX = size.width() / 20;
     const int marginY = size.height() / 20;
@@ -833,14 +852,18 @@ void TestTimerDialog::displayReadsToScreenReadersAsAReadOnlyFieldOfTheTime()
     QCOMPARE(view->text(QAccessible::Name), QString::fromUtf8(texts::speakerViewCaption));
     QCOMPARE(
         m_dialog->speakerView()->accessibleName(), QString::fromUtf8(texts::speakerViewCaption));
-    // The view reads as its large time, which drops the display's leading zeros.
-    for (const auto& [shown, phase, large] : { std::tuple { "000:00", 0, "0:00" },
-             std::tuple { "001:59", 1, "1:59" }, std::tuple { "004:00", 3, "4:00" } }) {
-        m_dialog->setDisplayText(shown, phase, secondsShown(QString::fromLatin1(shown)));
+    // The view reads as it shows: its large time, which drops the display's leading zeros, then
+    // the line beneath.
+    setBellMinutes(*m_dialog, { 1, 2, 4 });
+    for (const auto& [shown, phase, large] :
+        { std::tuple { "000:00", 0, "0:00\n1回目のベルまで 1:00" },
+            std::tuple { "001:59", 1, "1:59\n2回目のベルまで 0:01" },
+            std::tuple { "004:00", 3, "4:00\n3回目のベルから +0:00" } }) {
+        m_dialog->setDisplayTime(secondsShown(QString::fromLatin1(shown)));
         for (const auto& [field, text] :
             { std::pair { display, shown }, std::pair { view, large } }) {
             QCOMPARE(field->textInterface()->text(0, field->textInterface()->characterCount()),
-                QString::fromLatin1(text));
+                QString::fromUtf8(text));
             QCOMPARE(field->text(QAccessible::Description),
                 QString::fromUtf8(texts::bellPhaseDescriptions.at(std::size_t(phase))));
         }

@@ -1,7 +1,6 @@
 #include "qt/desktop/focuskeeper.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
@@ -10,14 +9,16 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
+
+#include "clock/keyboardoffer.h"
 
 namespace zelvano {
 
 namespace {
 
-    // How long an offer made with the pointer on a talk button waits for the click that refuses
-    // it. The window manager makes the offer on the press and lets the press through right after.
-    constexpr std::chrono::milliseconds clickWait { 400 };
+    // The source of an activation request that an application makes for itself.
+    constexpr std::uint32_t applicationSource = 1;
 
     std::uint32_t internAtom(xcb_connection_t* connection, const char* name)
     {
@@ -43,11 +44,13 @@ FocusKeeper::FocusKeeper(QWidget& window, std::vector<const QWidget*> talkButton
     m_connection = x11->connection();
     m_protocolsAtom = internAtom(m_connection, "WM_PROTOCOLS");
     m_takeFocusAtom = internAtom(m_connection, "WM_TAKE_FOCUS");
+    m_supportedAtom = internAtom(m_connection, "_NET_SUPPORTED");
+    m_activeWindowAtom = internAtom(m_connection, "_NET_ACTIVE_WINDOW");
     // Qt then sets the window's input hint to false, keeps WM_TAKE_FOCUS among its protocols, and
     // no longer asks for the keyboard when the window is clicked.
     window.setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     m_heldOffer.setSingleShot(true);
-    m_heldOffer.setInterval(clickWait);
+    m_heldOffer.setInterval(talkClickWait);
     connect(&m_heldOffer, &QTimer::timeout, this, [this] { takeFocus(m_heldOfferTime); });
     QCoreApplication::instance()->installNativeEventFilter(this);
     QCoreApplication::instance()->installEventFilter(this);
@@ -59,12 +62,59 @@ FocusKeeper::~FocusKeeper()
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
+// Qt calls a window visible as soon as it has asked for the map; a window manager that frames it
+// maps it a little later, and until then the window cannot take the keyboard.
 void FocusKeeper::activate()
 {
-    if (m_connection)
-        takeFocus(XCB_CURRENT_TIME);
-    else
+    if (!m_connection) {
         m_window.activateWindow();
+        return;
+    }
+    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+        m_connection, xcb_get_window_attributes(m_connection, xWindow()), nullptr);
+    const bool mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
+    std::free(attributes);
+    m_activateWhenMapped = !mapped;
+    if (mapped)
+        askForActivation();
+}
+
+// The window manager gives the keyboard in its own time, and knows when the frame is mapped too;
+// without one the window, once mapped, takes it.
+void FocusKeeper::askForActivation()
+{
+    if (!windowManagerActivates()) {
+        takeFocus(XCB_CURRENT_TIME);
+        return;
+    }
+    xcb_client_message_event_t request {};
+    request.response_type = XCB_CLIENT_MESSAGE;
+    request.format = 32;
+    request.window = xWindow();
+    request.type = m_activeWindowAtom;
+    request.data.data32[0] = applicationSource;
+    request.data.data32[1] = XCB_CURRENT_TIME;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    xcb_send_event(m_connection, 0, root,
+        XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+        reinterpret_cast<const char*>(&request));
+    xcb_flush(m_connection);
+}
+
+// Whether a window manager runs that takes activation requests: it lists them in _NET_SUPPORTED.
+bool FocusKeeper::windowManagerActivates() const
+{
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    xcb_get_property_reply_t* supported = xcb_get_property_reply(m_connection,
+        xcb_get_property(m_connection, 0, root, m_supportedAtom, XCB_ATOM_ATOM, 0, 1024), nullptr);
+    bool listed = false;
+    if (supported && supported->format == 32) {
+        const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(supported));
+        const int count = xcb_get_property_value_length(supported) / 4;
+        listed = std::find(atoms, atoms + count, m_activeWindowAtom) != atoms + count;
+    }
+    std::free(supported);
+    return listed;
 }
 
 // The window manager offers the keyboard (a click on the window, on its title bar, Alt+Tab, the
@@ -74,11 +124,19 @@ bool FocusKeeper::nativeEventFilter(const QByteArray& eventType, void* message, 
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+        const auto* map = static_cast<const xcb_map_notify_event_t*>(message);
+        if (m_activateWhenMapped && map->window == xWindow()) {
+            m_activateWhenMapped = false;
+            askForActivation();
+        }
+        return false;
+    }
     if ((event->response_type & 0x7f) != XCB_CLIENT_MESSAGE)
         return false;
     const auto* client = static_cast<const xcb_client_message_event_t*>(message);
     if (client->format == 32 && client->type == m_protocolsAtom
-        && client->data.data32[0] == m_takeFocusAtom && client->window == m_window.internalWinId())
+        && client->data.data32[0] == m_takeFocusAtom && client->window == xWindow())
         offered(client->data.data32[1]);
     // Qt's own handling goes on: it passes the keyboard to a box the window has open.
     return false;
@@ -101,6 +159,14 @@ bool FocusKeeper::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
+// The window's X window as it is now: Qt makes a new one when the window's flags change (to stay on
+// top), which QWidget::internalWinId does not follow.
+std::uint32_t FocusKeeper::xWindow() const
+{
+    const QWindow* window = m_window.windowHandle();
+    return static_cast<std::uint32_t>(window ? window->winId() : m_window.internalWinId());
+}
+
 bool FocusKeeper::isTalkButton(const QObject* object) const
 {
     return std::find(m_talkButtons.begin(), m_talkButtons.end(), object) != m_talkButtons.end();
@@ -112,7 +178,7 @@ bool FocusKeeper::hasKeyboard() const
 {
     xcb_get_input_focus_reply_t* reply
         = xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
-    const bool ours = reply && reply->focus == m_window.internalWinId();
+    const bool ours = reply && reply->focus == xWindow();
     std::free(reply);
     return ours;
 }
@@ -127,22 +193,26 @@ void FocusKeeper::offered(std::uint32_t time)
     // A box the window opened holds the keyboard; Qt passes the offer on to it.
     const QWidget* modal = QApplication::activeModalWidget();
     const bool forTalkPress = time != XCB_CURRENT_TIME && time == m_talkPressTime;
-    if ((modal && modal != &m_window) || forTalkPress || hasKeyboard())
+    if ((modal && modal != &m_window) || hasKeyboard())
         return;
-    if (pointerOnTalkButton()) {
+    switch (answerKeyboardOffer(forTalkPress, pointerOnTalkButton())) {
+    case OfferAnswer::Take:
+        takeFocus(time);
+        break;
+    case OfferAnswer::AwaitClick:
         m_heldOfferTime = time;
         m_heldOffer.start();
-        return;
+        break;
+    case OfferAnswer::Refuse:
+        break;
     }
-    takeFocus(time);
 }
 
 void FocusKeeper::takeFocus(std::uint32_t time)
 {
     if (!m_window.isVisible())
         return;
-    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT,
-        static_cast<xcb_window_t>(m_window.internalWinId()), time);
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, xWindow(), time);
     xcb_flush(m_connection);
 }
 

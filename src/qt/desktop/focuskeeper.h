@@ -26,7 +26,8 @@ public:
     FocusKeeper(QWidget& window, std::vector<const QWidget*> talkButtons);
     ~FocusKeeper() override;
 
-    // Gives the window the keyboard, as QWidget::activateWindow does for other windows.
+    // Gives the window the keyboard, as QWidget::activateWindow does for other windows: once the
+    // window is mapped, through the window manager where there is one.
     void activate();
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -35,17 +36,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::uint32_t xWindow() const;
     bool isTalkButton(const QObject* object) const;
     bool hasKeyboard() const;
     bool pointerOnTalkButton() const;
     void offered(std::uint32_t time);
     void takeFocus(std::uint32_t time);
+    void askForActivation();
+    bool windowManagerActivates() const;
 
     QWidget& m_window;
     std::vector<const QWidget*> m_talkButtons;
     xcb_connection_t* m_connection = nullptr;
     std::uint32_t m_protocolsAtom = 0;
     std::uint32_t m_takeFocusAtom = 0;
+    std::uint32_t m_supportedAtom = 0;
+    std::uint32_t m_activeWindowAtom = 0;
+    // activate() was called while the window was not mapped: it asks once the window is.
+    bool m_activateWhenMapped = false;
     // An offer made while the pointer rests on a talk button: a click there refuses it, and
     // without one (Alt+Tab with the pointer left there) it is taken when the wait runs out.
     QTimer m_heldOffer;

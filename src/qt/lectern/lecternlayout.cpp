@@ -5,19 +5,13 @@
 
 #include <QFontDatabase>
 
-#include "clock/lectern.h"
-#include "core/texts.h"
+#include "lectern/lectern.h"
+#include "lectern/lecternlayout.h"
 #include "qt/window/timedisplay.h"
 
 namespace zelvano {
 
 namespace {
-
-    constexpr double marginFraction = 0.05;
-    // The caption line's share of the face's height.
-    constexpr int captionLinesPerHeight = 8;
-    const QString narrowestFigureSample = QString::fromLatin1(narrowestLecternFigure);
-    const QString marksGap = QString::fromUtf8(texts::marksCaptionGap);
 
     // In whole pixels, as the face lays text out.
     int textWidth(GlyphMetrics& metrics, const QString& text)
@@ -33,20 +27,15 @@ namespace {
         return QRawFont::fromFont(font, writingSystem);
     }
 
-    QString zeroed(QString text)
-    {
-        for (QChar& character : text) {
-            if (character.isDigit())
-                character = u'0';
-        }
-        return text;
-    }
+    QString shapeOf(const std::string& text) { return QString::fromStdString(digitsAsZeros(text)); }
+
+    QRect qRect(const PixelRect& rect) { return QRect(rect.x, rect.y, rect.width, rect.height); }
 
     // text in font, centred in area as if it were width wide, its cell centred in the height.
-    SpeakerFace::Line centred(const QString& text, const QRawFont& font, const QColor& colour,
-        const QRect& area, int width)
+    SpeakerFace::Line centred(
+        const QString& text, const QRawFont& font, const Rgb& colour, const QRect& area, int width)
     {
-        return { text, font, colour,
+        return { text, font, qColour(colour),
             QPoint(area.left() + (area.width() - width) / 2,
                 area.top() + (area.height() - SpeakerFace::cellHeight(font)) / 2
                     + SpeakerFace::ascent(font)) };
@@ -63,74 +52,56 @@ LecternLayout::LecternLayout()
 std::vector<SpeakerFace::Line> LecternLayout::lines(
     const QSize& size, const LecternContent& content)
 {
-    const int marginX = static_cast<int>(size.width() * marginFraction);
-    const int marginY = static_cast<int>(size.height() * marginFraction);
-    const QRect inner = QRect(QPoint(), size).adjusted(marginX, marginY, -marginX, -marginY);
-    const int lineHeight = size.height() / captionLinesPerHeight;
-    const QRect figureArea = inner.adjusted(0, 0, 0, -lineHeight);
-    if (figureArea.isEmpty())
+    const LecternAreas areas = lecternAreas(size.width(), size.height());
+    if (areas.figure.isEmpty())
         return {};
-    const QRect captionArea(inner.left(), figureArea.bottom() + 1, inner.width(), lineHeight);
+    const QRect figureArea = qRect(areas.figure);
+    const QString figureShape = shapeOf(content.figure);
+    const QRawFont& figureFont = m_figure.font(
+        { figureShape, QString::fromLatin1(narrowestLecternFigure) }, figureArea.size());
+    std::vector<SpeakerFace::Line> lines { centred(QString::fromStdString(content.figure),
+        figureFont, content.figureColour, figureArea, m_figure.fittedWidth(figureShape)) };
 
-    std::vector<SpeakerFace::Line> lines;
-    const QString figureSample = zeroed(content.figure);
-    const QString sizingSample
-        = m_figure.faceWidth(figureSample) > m_figure.faceWidth(narrowestFigureSample)
-        ? figureSample
-        : narrowestFigureSample;
-    const QRawFont& figureFont = m_figure.font(sizingSample, figureArea.size());
-    lines.push_back(centred(content.figure, figureFont, content.figureColour, figureArea,
-        m_figure.fittedWidth(figureSample)));
-
-    const QString gap = content.marks.isEmpty() || content.caption.isEmpty() ? QString() : marksGap;
-    const QString captionSample = zeroed(content.marks + gap + content.caption);
-    if (captionSample.isEmpty())
+    const QString captionShape = shapeOf(content.captionLine());
+    if (captionShape.isEmpty() || areas.captionLine.isEmpty())
         return lines;
-    const QRawFont& captionFont = m_caption.font(captionSample, captionArea.size());
-    const SpeakerFace::Line marks = centred(content.marks, captionFont, content.figureColour,
-        captionArea, m_caption.fittedWidth(captionSample));
-    SpeakerFace::Line caption = marks;
-    caption.text = content.caption;
-    caption.colour = content.captionColour;
-    caption.origin.rx() += m_caption.fittedWidth(content.marks + gap);
-    lines.push_back(marks);
+    const QRect captionArea = qRect(areas.captionLine);
+    const QRawFont& captionFont = m_caption.font({ captionShape }, captionArea.size());
+    const QString marks = QString::fromStdString(content.marksAndGap());
+    const SpeakerFace::Line marksLine = centred(
+        marks, captionFont, content.figureColour, captionArea, m_caption.fittedWidth(captionShape));
+    SpeakerFace::Line caption = marksLine;
+    caption.text = QString::fromStdString(content.caption);
+    caption.colour = qColour(content.captionColour);
+    caption.origin.rx() += m_caption.fittedWidth(marks);
+    lines.push_back(marksLine);
     lines.push_back(caption);
     return lines;
 }
 
-LecternLayout::Fitting::Fitting(const QRawFont& face) { m_face.setFont(face); }
-
-int LecternLayout::Fitting::faceWidth(const QString& text) { return textWidth(m_face, text); }
+LecternLayout::Fitting::Fitting(const QRawFont& face)
+    : m_face(face)
+{ }
 
 int LecternLayout::Fitting::fittedWidth(const QString& text) { return textWidth(m_fitted, text); }
 
-// Sizes scale the text almost in proportion, so one measurement gives a guess within a size or
-// two; each size tried costs a font engine.
-const QRawFont& LecternLayout::Fitting::font(const QString& sample, const QSize& area)
+// Each size tried costs a font engine; the portable search tries few.
+const QRawFont& LecternLayout::Fitting::font(const QStringList& samples, const QSize& area)
 {
-    if (sample == m_sample && area == m_area && m_fitted.font().isValid())
+    if (samples == m_samples && area == m_area && m_fitted.font().isValid())
         return m_fitted.font();
-    QRawFont font = m_face.font();
-    const auto widthAt = [&font, &sample](int pixelSize) {
+    QRawFont font = m_face;
+    const auto measure = [&font, &samples](int pixelSize) {
         font.setPixelSize(pixelSize);
         GlyphMetrics sized;
         sized.setFont(font);
-        return textWidth(sized, sample);
+        int widest = 0;
+        for (const QString& sample : samples)
+            widest = std::max(widest, textWidth(sized, sample));
+        return TextExtent { widest, SpeakerFace::cellHeight(font) };
     };
-    const auto fits = [&](int pixelSize) {
-        return widthAt(pixelSize) <= area.width() && SpeakerFace::cellHeight(font) <= area.height();
-    };
-    constexpr int probe = 100;
-    const int probeWidth = widthAt(probe);
-    const qreal scale = std::min(qreal(area.width()) / std::max(1, probeWidth),
-        qreal(area.height()) / SpeakerFace::cellHeight(font));
-    int pixelSize = std::max(1, static_cast<int>(probe * scale));
-    while (pixelSize > 1 && !fits(pixelSize))
-        --pixelSize;
-    while (fits(pixelSize + 1))
-        ++pixelSize;
-    font.setPixelSize(pixelSize);
-    m_sample = sample;
+    font.setPixelSize(largestFittingSize(measure, area.width(), area.height()));
+    m_samples = samples;
     m_area = area;
     m_fitted.setFont(font);
     return m_fitted.font();

@@ -11,47 +11,33 @@
 
 namespace zelvano {
 
-// What the speaker's view shows: the figure, the bells reached (shown only while colour is on),
-// the caption, and their colours; the marks take the figure's.
-struct LecternContent
-{
-    QString figure;
-    QString marks;
-    QString caption;
-    QColor figureColour;
-    QColor captionColour;
-};
+struct LecternContent;
 
-// Where the speaker's view puts its content on a face of a size, in device pixels: margins of
-// 5 % of the width and of the height on each side; at the bottom of what they leave, one line an
-// eighth of the face's height, the marks then two spaces then the caption, centred; the figure
-// centred in the rest. Each line's font is the largest that fits its text there, the figure's
-// fitted to "00:00" at least, so that it keeps its size through a talk of up to 99:59 and grows
-// smaller only for a wider figure. Texts are centred by their width with every digit a 0, so a
-// figure does not move as its digits change.
+// The lines of the speaker's view for a face of a size in device pixels, laid out as the portable
+// lectern layout says: the figure in the display's face, then on the caption's line the marks with
+// their gap and the caption, in a face that has kana.
 class LecternLayout
 {
 public:
     LecternLayout();
 
-    // The lines for the face: the figure, the marks, the caption.
+    // The figure, the marks with the gap after them, and the caption.
     std::vector<SpeakerFace::Line> lines(const QSize& size, const LecternContent& content);
 
 private:
-    // The largest whole pixel size of a face at which a text, its cell high, fits into an area.
-    // The last answer is kept: the same question comes every second.
+    // The largest whole pixel size of a face at which every sample, its cell high, fits into an
+    // area. The last answer is kept: the same question comes every second.
     class Fitting
     {
     public:
         explicit Fitting(const QRawFont& face);
-        const QRawFont& font(const QString& sample, const QSize& area);
-        // A text's width at the face's own size, to compare texts by; and in the last font fitted.
-        int faceWidth(const QString& text);
+        const QRawFont& font(const QStringList& samples, const QSize& area);
+        // A text's width in the last font fitted.
         int fittedWidth(const QString& text);
 
     private:
-        GlyphMetrics m_face;
-        QString m_sample;
+        QRawFont m_face;
+        QStringList m_samples;
         QSize m_area;
         GlyphMetrics m_fitted;
     };

@@ -13,7 +13,7 @@ namespace {
     // the moves of a drag.
     constexpr int moveSettleMs = 300;
 
-    ScreenRect screenRect(const QRect& rect)
+    PixelRect pixelRect(const QRect& rect)
     {
         return { rect.x(), rect.y(), rect.width(), rect.height() };
     }
@@ -45,11 +45,12 @@ std::vector<Screen> ScreenWatch::screens()
     std::vector<Screen> all;
     const QList<QScreen*> present = QGuiApplication::screens();
     for (const QScreen* screen : present)
-        all.push_back({ screen->name().toStdString(), screenRect(screen->geometry()) });
+        all.push_back({ screen->name().toStdString(), pixelRect(screen->geometry()),
+            pixelRect(screen->availableGeometry()) });
     return all;
 }
 
-ScreenRect ScreenWatch::frame(const QWidget& window) { return screenRect(window.frameGeometry()); }
+PixelRect ScreenWatch::frame(const QWidget& window) { return pixelRect(window.frameGeometry()); }
 
 bool ScreenWatch::eventFilter(QObject*, QEvent* event)
 {

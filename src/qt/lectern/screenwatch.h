@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "core/speakerscreen.h"
+#include "lectern/speakerscreen.h"
 
 class QScreen;
 class QWidget;
@@ -25,9 +25,9 @@ public:
     ScreenWatch(QWidget& mainWindow, QObject* parent);
 
     // The screens in the order of QGuiApplication::screens(), and a window's frame, as the
-    // portable rule takes them.
+    // portable rules take them.
     static std::vector<Screen> screens();
-    static ScreenRect frame(const QWidget& window);
+    static PixelRect frame(const QWidget& window);
 
 signals:
     void changed();

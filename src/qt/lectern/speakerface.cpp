@@ -39,7 +39,10 @@ SpeakerFace::SpeakerFace(QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     if (X11Canvas::available()) {
-        // An X window of its own, which no backing store paints.
+        // An X window of its own, which no backing store paints. Qt would make the view a native
+        // window too, and so every control of the view's parent, the main window: its ancestors
+        // are windows already.
+        setAttribute(Qt::WA_DontCreateNativeAncestors);
         setAttribute(Qt::WA_NativeWindow);
         setAttribute(Qt::WA_NoSystemBackground);
         setAttribute(Qt::WA_PaintOnScreen);
@@ -93,7 +96,7 @@ void SpeakerFace::setLines(const std::vector<Line>& lines, int bellPhase)
 
     if (!drawsOnX()) {
         repaint(scaled(left + changed, 1 / devicePixelRatioF()));
-    } else if (m_canvas) {
+    } else if (canvasFollowsWindow()) {
         m_canvas->fill(withoutPieces(left), m_background);
         for (const auto& [line, piece] : added)
             m_canvas->draw(line, m_laid[line].pieces[piece], m_laid[line].look);
@@ -118,16 +121,26 @@ int SpeakerFace::cellHeight(const QRawFont& font)
     return ascent(font) + static_cast<int>(std::ceil(font.descent()));
 }
 
-QString SpeakerFace::text() const { return m_lines.empty() ? QString() : m_lines.front().text; }
+QString SpeakerFace::text() const
+{
+    QString text;
+    for (std::size_t line = 0; line < m_lines.size(); ++line)
+        text += (line == 1 ? QStringLiteral("\n") : QString()) + m_lines[line].text;
+    return text;
+}
 
 int SpeakerFace::bellPhase() const { return m_phase; }
 
+// Past the first line's characters comes the line end, which has no place.
 QRect SpeakerFace::characterRectOnScreen(qsizetype index) const
 {
-    if (m_laid.empty() || index < 0 || index >= m_laid.front().positions.size())
+    std::size_t shown = 0;
+    for (; shown < m_laid.size() && index >= m_laid[shown].positions.size(); ++shown)
+        index -= m_laid[shown].positions.size() + (shown == 0 ? 1 : 0);
+    if (shown == m_laid.size() || index < 0)
         return {};
-    const QList<QPointF>& positions = m_laid.front().positions;
-    const QRect line = lineRect(0);
+    const QList<QPointF>& positions = m_laid[shown].positions;
+    const QRect line = lineRect(shown);
     const qreal right = index + 1 < positions.size() ? positions[index + 1].x() : line.right() + 1;
     const QRect device(QPoint(static_cast<int>(positions[index].x()), line.top()),
         QPoint(static_cast<int>(right) - 1, line.bottom()));
@@ -143,8 +156,8 @@ void SpeakerFace::paintEvent(QPaintEvent* event)
 {
     const QRegion area = scaled(event->region(), devicePixelRatioF());
     if (drawsOnX()) {
-        if (!m_canvas)
-            m_canvas = X11Canvas::open(*this);
+        if (!canvasFollowsWindow())
+            m_canvas = X11Canvas::open(*this, [this] { update(); });
         if (!m_canvas) {
             // A window of another visual than the server's default: Qt paints it after all.
             setAttribute(Qt::WA_PaintOnScreen, false);
@@ -200,5 +213,14 @@ QRegion SpeakerFace::withoutPieces(QRegion region) const
 }
 
 bool SpeakerFace::drawsOnX() const { return testAttribute(Qt::WA_PaintOnScreen); }
+
+// A canvas drawing into a window the face no longer has is dropped; the new window is blank, and
+// the paint event it brings draws it whole on a canvas of its own.
+bool SpeakerFace::canvasFollowsWindow()
+{
+    if (m_canvas && m_canvas->window() != X11Canvas::windowOf(*this))
+        m_canvas.reset();
+    return m_canvas != nullptr;
+}
 
 } // namespace zelvano

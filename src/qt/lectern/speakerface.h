@@ -39,7 +39,8 @@ public:
     ~SpeakerFace() override;
 
     void setBackground(const QColor& background);
-    // The first line is the time, which screen readers read with bellPhase.
+    // Screen readers read the first line, a line end, then the others one after another (the
+    // marks and the caption share the line beneath the time), with bellPhase as its description.
     void setLines(const std::vector<Line>& lines, int bellPhase);
     const std::vector<Line>& lines() const { return m_lines; }
     // Where a line's glyphs lie, their advances by the font's cell, in device pixels.
@@ -73,6 +74,7 @@ private:
     // The part of region that no piece covers.
     QRegion withoutPieces(QRegion region) const;
     bool drawsOnX() const;
+    bool canvasFollowsWindow();
 
     QColor m_background;
     std::vector<Line> m_lines;

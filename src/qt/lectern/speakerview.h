@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include <QWidget>
 
 #include "core/bellsettings.h"
@@ -11,13 +9,13 @@ class QScreen;
 
 namespace zelvano {
 
+class Lectern;
 class SpeakerFace;
 
-// The speaker's view: a window of its own for a screen at the lectern or a projector, light text
-// on a dark face as large as it fits: the time large, and beneath it the bells reached (while
-// colour is on) and the time to the next bell, or the two times the other way round. It has no
-// timer of its own: the main window hands it each second, and it draws what changes before
-// showTime returns, as the main display does. Escape or a double-click closes it.
+// The speaker's view: a window of its own for a screen at the lectern or a projector, showing
+// what the main window's Lectern says, as large as it fits. It has no timer of its own: the main
+// window has it show its content again at each second and each choice, and it draws what changed
+// before showContent returns, as the main display does. Escape or a double-click closes it.
 class SpeakerView final : public QWidget
 {
     Q_OBJECT
@@ -25,16 +23,10 @@ class SpeakerView final : public QWidget
 public:
     // A window of mainWindow's, so that it closes with it and takes input while that window's
     // modal loop runs; the window manager does not minimise it with the main window, since it is
-    // not a dialog of it. The bells are read from settings at every second.
-    SpeakerView(QWidget* mainWindow, const BellSettings& settings);
+    // not a dialog of it. The lectern and the bells are read at every showContent.
+    SpeakerView(QWidget* mainWindow, const Lectern& lectern, const BellSettings& settings);
 
-    // The elapsed seconds and the bell phase they belong to.
-    void showTime(std::int32_t seconds, int bellPhase);
-    // The time and the marks in the colour of the bell phase, or everything in the colour of no
-    // phase and no marks.
-    void setColourByPhase(bool on);
-    // The time to the next bell large and the elapsed time beneath, or the other way round.
-    void setRemainingLarge(bool on);
+    void showContent();
 
     // Fills a screen that does not hold the main window where there is one (the projector);
     // otherwise an ordinary window beside the main window. Either way the keyboard stays with
@@ -51,17 +43,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void showContent();
     void followScreens();
     void fill(QScreen* screen);
-    void showAsWindow();
 
     QWidget* m_mainWindow;
+    const Lectern& m_lectern;
     const BellSettings& m_settings;
-    std::int32_t m_seconds = 0;
-    int m_phase = 0;
-    bool m_colourByPhase = false;
-    bool m_remainingLarge = false;
     SpeakerFace* m_face;
     LecternLayout m_layout;
     QString m_screen; // the name of the screen the view fills; empty while it is a window

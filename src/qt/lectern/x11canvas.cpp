@@ -5,9 +5,11 @@
 #include <optional>
 #include <xcb/xcb.h>
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QRegion>
 #include <QWidget>
+#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
 namespace zelvano {
@@ -81,12 +83,12 @@ bool X11Canvas::available()
     return screen && takesRgb32(setup, findVisual(setup, screen->root_visual));
 }
 
-std::unique_ptr<X11Canvas> X11Canvas::open(const QWidget& widget)
+std::unique_ptr<X11Canvas> X11Canvas::open(const QWidget& widget, std::function<void()> lost)
 {
     xcb_connection_t* connection = qtConnection();
     if (!connection)
         return nullptr;
-    const auto window = static_cast<xcb_window_t>(widget.winId());
+    const xcb_window_t window = windowOf(widget);
     xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
         connection, xcb_get_window_attributes(connection, window), nullptr);
     if (!attributes)
@@ -96,22 +98,33 @@ std::unique_ptr<X11Canvas> X11Canvas::open(const QWidget& widget)
     std::free(attributes);
     if (!takesRgb32(setup, visual))
         return nullptr;
-    return std::unique_ptr<X11Canvas>(new X11Canvas(connection, window, visual->depth));
+    return std::unique_ptr<X11Canvas>(
+        new X11Canvas(connection, window, visual->depth, std::move(lost)));
 }
 
-X11Canvas::X11Canvas(xcb_connection_t* connection, std::uint32_t window, std::uint8_t depth)
+std::uint32_t X11Canvas::windowOf(const QWidget& widget)
+{
+    const QWindow* window = widget.windowHandle();
+    return static_cast<std::uint32_t>(window ? window->winId() : widget.winId());
+}
+
+X11Canvas::X11Canvas(xcb_connection_t* connection, std::uint32_t window, std::uint8_t depth,
+    std::function<void()> lost)
     : m_connection(connection)
     , m_window(window)
     , m_depth(depth)
     , m_context(xcb_generate_id(connection))
+    , m_lost(std::move(lost))
 {
     // Without graphics exposures, a copy puts no event on the way back to wake the program.
     const std::uint32_t noExposures = 0;
     xcb_create_gc(m_connection, m_context, m_window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 X11Canvas::~X11Canvas()
 {
+    QCoreApplication::instance()->removeNativeEventFilter(this);
     for (Layer& layer : m_layers)
         forget(layer);
     xcb_free_gc(m_connection, m_context);
@@ -141,22 +154,56 @@ void X11Canvas::draw(std::size_t layer, const GlyphPiece& piece, const GlyphLook
         forget(drawn);
         drawn.look = look;
     }
-    const auto [kept, added] = drawn.pixmaps.try_emplace(piece.key(), 0);
-    if (added)
-        kept->second = upload(drawPiece(piece, look));
+    const GlyphPiece::Key key = piece.key();
+    if (drawn.unmade.count(key) != 0) {
+        putImage(m_window, drawPiece(piece, look), piece.ink.topLeft());
+        return;
+    }
+    auto kept = drawn.pixmaps.find(key);
+    if (kept == drawn.pixmaps.end())
+        kept = drawn.pixmaps.emplace(key, upload(drawPiece(piece, look))).first;
     const xcb_rectangle_t to = xcbRect(piece.ink);
     xcb_copy_area(
-        m_connection, kept->second, m_window, m_context, 0, 0, to.x, to.y, to.width, to.height);
+        m_connection, kept->second.id, m_window, m_context, 0, 0, to.x, to.y, to.width, to.height);
 }
 
 void X11Canvas::flush() { xcb_flush(m_connection); }
 
-// In requests no longer than the server takes, row by row.
-std::uint32_t X11Canvas::upload(const QImage& image)
+X11Canvas::Pixmap X11Canvas::upload(const QImage& image)
 {
     const xcb_pixmap_t pixmap = xcb_generate_id(m_connection);
     const xcb_rectangle_t size = xcbRect(image.rect());
-    xcb_create_pixmap(m_connection, m_depth, pixmap, m_window, size.width, size.height);
+    const xcb_void_cookie_t made
+        = xcb_create_pixmap(m_connection, m_depth, pixmap, m_window, size.width, size.height);
+    putImage(pixmap, image, QPoint());
+    return { pixmap, made.sequence };
+}
+
+// The server's answer to a pixmap it could not make: the piece is drawn another way from now on.
+bool X11Canvas::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* error = static_cast<const xcb_generic_error_t*>(message);
+    if (error->response_type != 0 || error->major_code != XCB_CREATE_PIXMAP)
+        return false;
+    for (Layer& layer : m_layers) {
+        const auto failed = std::find_if(layer.pixmaps.begin(), layer.pixmaps.end(),
+            [error](const auto& entry) { return entry.second.request == error->full_sequence; });
+        if (failed == layer.pixmaps.end())
+            continue;
+        layer.unmade.insert(failed->first);
+        layer.pixmaps.erase(failed);
+        m_lost();
+        return true;
+    }
+    return false;
+}
+
+// In requests no longer than the server takes, row by row.
+void X11Canvas::putImage(std::uint32_t drawable, const QImage& image, const QPoint& at)
+{
+    const xcb_rectangle_t size = xcbRect(image.rect());
     constexpr std::uint32_t requestHeader = 24;
     const std::uint32_t longestRequest = xcb_get_maximum_request_length(m_connection) * 4;
     const auto rowBytes = static_cast<std::uint32_t>(image.bytesPerLine());
@@ -164,18 +211,19 @@ std::uint32_t X11Canvas::upload(const QImage& image)
         = static_cast<int>(std::max(1U, (longestRequest - requestHeader) / rowBytes));
     for (int top = 0; top < image.height(); top += rowsAtOnce) {
         const int rows = std::min(rowsAtOnce, image.height() - top);
-        xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, m_context, size.width,
-            static_cast<std::uint16_t>(rows), 0, static_cast<std::int16_t>(top), 0, m_depth,
+        xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, drawable, m_context, size.width,
+            static_cast<std::uint16_t>(rows), static_cast<std::int16_t>(at.x()),
+            static_cast<std::int16_t>(at.y() + top), 0, m_depth,
             rowBytes * static_cast<std::uint32_t>(rows), image.constScanLine(top));
     }
-    return pixmap;
 }
 
 void X11Canvas::forget(Layer& layer)
 {
     for (const auto& [key, pixmap] : layer.pixmaps)
-        xcb_free_pixmap(m_connection, pixmap);
+        xcb_free_pixmap(m_connection, pixmap.id);
     layer.pixmaps.clear();
+    layer.unmade.clear();
 }
 
 } // namespace zelvano

@@ -15,12 +15,6 @@
 
 namespace zelvano {
 
-namespace {
-
-    QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
-
-} // namespace
-
 // The inside of the frame, filled with the base colour (or the phase palette's background) and
 // the text. It lies a pixel inside the style's contents rectangle, so that at a fractional scale
 // factor its pixels never reach the frame's shading. Opaque, so Qt paints nothing behind it, as

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include <QColor>
 #include <QWidget>
 
 #include "core/phasecolours.h"
@@ -10,6 +11,8 @@
 class QStyleOptionFrame;
 
 namespace zelvano {
+
+inline QColor qColour(const Rgb& colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 // The large elapsed-time display: a read-only field that looks like a line edit of the style and
 // whose text changes every second. setText() paints the glyphs that change before it returns,

@@ -135,11 +135,8 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     connectButton(ControlId::Stop, onStop);
     connectButton(ControlId::Slide, onSlide);
     connectButton(ControlId::SettingsToggle, onSettingsToggle);
-    // Confirmed bells move the next bell of the time shown.
-    connect(m_settingsToggle, &QPushButton::clicked, this, [this] {
-        if (SpeakerView* view = speakerView())
-            view->showTime(m_shownSeconds, m_display->bellPhase());
-    });
+    // Bells set anew tell the time shown anew.
+    connect(m_settingsToggle, &QPushButton::clicked, this, &TimerDialog::showTime);
     connectButton(ControlId::Test, onTest);
     connectButton(ControlId::Save, onSave);
     // A click on the buttons that run the talk leaves the keyboard with the slide show.
@@ -157,7 +154,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     loadSettings(platform, m_settings);
     showSettings(m_context);
     m_display->setFont(displayFont());
-    setDisplayText(formatElapsed(0), 0, 0);
+    showTime();
     control(ControlId::Ok)->setFocus();
 
     // The menu's choices as they were left; the speaker's view opens only when asked for.
@@ -179,12 +176,18 @@ void TimerDialog::connectButton(ControlId id, void (*operation)(TimerContext&))
         [this, operation] { operation(m_context); });
 }
 
-void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds)
+void TimerDialog::setDisplayTime(std::int32_t seconds)
 {
-    m_display->setText(qs(text), bellPhase);
-    m_shownSeconds = seconds;
+    m_lectern.setSeconds(seconds);
+    showTime();
+}
+
+void TimerDialog::showTime()
+{
+    const DisplayedTime shown = displayedTime(m_lectern.seconds(), m_settings);
+    m_display->setText(qs(shown.text), shown.bellPhase);
     if (SpeakerView* view = speakerView())
-        view->showTime(seconds, bellPhase);
+        view->showContent();
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
@@ -272,14 +275,18 @@ void TimerDialog::keyPressEvent(QKeyEvent* event)
 
 bool TimerDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    // A button clicks itself on Enter with any modifier. The Close button's Enter is a closing
-    // key; on another button, while the talk is at stake, a clicker's Enter presses nothing
-    // either (Start would begin the talk again). Space still presses the button.
+    // A button clicks itself on Enter with any modifier. On Close, Enter is a closing key; on the
+    // others it presses the button as it always does, but for Start while the talk is at stake,
+    // which would begin the talk again. Space still presses any button.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            return watched == control(ControlId::Ok) ? tookClosingKey(ClosingKey::Enter)
-                                                     : talkAtStake(m_state);
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == control(ControlId::Ok))
+                return tookClosingKey(ClosingKey::Enter);
+            const auto button = std::find_if(m_controls.begin(), m_controls.end(),
+                [watched](const auto& entry) { return entry.second == watched; });
+            return button != m_controls.end() && !enterPressesButton(button->first, m_state);
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -338,10 +345,10 @@ void TimerDialog::setVisible(bool visible)
 void TimerDialog::setColourByPhase(bool on)
 {
     remember(&WindowChoices::bellColours, on);
-    m_colourByPhase = on;
+    m_lectern.setColourByPhase(on);
     m_display->setPhasePalette(on ? std::optional(windowPalette) : std::nullopt);
     if (SpeakerView* view = speakerView())
-        view->setColourByPhase(on);
+        view->showContent();
 }
 
 void TimerDialog::setSpeakerViewOpen(bool open)
@@ -353,19 +360,16 @@ void TimerDialog::setSpeakerViewOpen(bool open)
     }
     if (speakerView())
         return;
-    m_speakerView = new SpeakerView(this, m_settings);
-    m_speakerView->setColourByPhase(m_colourByPhase);
-    m_speakerView->setRemainingLarge(m_remainingLarge);
-    m_speakerView->showTime(m_shownSeconds, m_display->bellPhase());
+    m_speakerView = new SpeakerView(this, m_lectern, m_settings);
     m_speakerView->showBesideMainWindow();
 }
 
 void TimerDialog::setRemainingLarge(bool on)
 {
     remember(&WindowChoices::remainingLarge, on);
-    m_remainingLarge = on;
+    m_lectern.setRemainingLarge(on);
     if (SpeakerView* view = speakerView())
-        view->setRemainingLarge(on);
+        view->showContent();
 }
 
 void TimerDialog::setLapsFromSlideTurns(bool on)
@@ -402,7 +406,7 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
     QAction* colours = menu.addAction(
         QString::fromUtf8(texts::bellColoursMenuItem), this, &TimerDialog::setColourByPhase);
     colours->setCheckable(true);
-    colours->setChecked(m_colourByPhase);
+    colours->setChecked(colourByPhase());
     QAction* view = menu.addAction(
         QString::fromUtf8(texts::speakerViewMenuItem), this, &TimerDialog::setSpeakerViewOpen);
     view->setCheckable(true);
@@ -410,7 +414,7 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
     QAction* remaining = menu.addAction(
         QString::fromUtf8(texts::remainingLargeMenuItem), this, &TimerDialog::setRemainingLarge);
     remaining->setCheckable(true);
-    remaining->setChecked(m_remainingLarge);
+    remaining->setChecked(remainingLarge());
     QAction* laps = menu.addAction(
         QString::fromUtf8(m_slideTurns->menuItemText()), this, &TimerDialog::setLapsFromSlideTurns);
     laps->setCheckable(true);

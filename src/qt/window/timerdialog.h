@@ -11,6 +11,7 @@
 #include "core/timerstate.h"
 #include "core/timerview.h"
 #include "files/choicesfile.h"
+#include "lectern/lectern.h"
 #include "qt/window/dialogbuilder.h"
 
 class QLineEdit;
@@ -36,7 +37,7 @@ public:
     ~TimerDialog() override;
 
     // TimerView
-    void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) override;
+    void setDisplayTime(std::int32_t seconds) override;
     void showErrorBox(const std::string& text, const std::string& caption) override;
     void clearLapLines() override;
     void addLapLine(const std::string& line) override;
@@ -61,13 +62,13 @@ public:
 
     // The digits of the display, and of the speaker's view, in the colour of the bell phase.
     void setColourByPhase(bool on);
-    bool colourByPhase() const { return m_colourByPhase; }
+    bool colourByPhase() const { return m_lectern.choices().colourByPhase; }
     // Opens or closes the speaker's view; it is open while it is shown.
     void setSpeakerViewOpen(bool open);
     SpeakerView* speakerView() const;
     // The speaker's view shows the time to the next bell large; kept while the view is closed.
     void setRemainingLarge(bool on);
-    bool remainingLarge() const { return m_remainingLarge; }
+    bool remainingLarge() const { return m_lectern.choices().remainingLarge; }
     // The slide show's page turns record laps, as a click on the Slide button does.
     void setLapsFromSlideTurns(bool on);
     bool lapsFromSlideTurns() const;
@@ -88,6 +89,8 @@ private:
     void showContextMenu(const QPoint& globalPos);
     // Keeps a choice of the menu for the next start: the file is written at once on a change.
     void remember(bool WindowChoices::*choice, bool on);
+    // The seconds shown, on the display and in the speaker's view, as the bells now tell them.
+    void showTime();
 
     TimerState m_state;
     BellSettings m_settings;
@@ -101,9 +104,7 @@ private:
     PreciseTick* m_tick;
     QString m_saveFolder; // where the next save chooser opens
     bool m_changingFlags = false;
-    bool m_colourByPhase = false;
-    bool m_remainingLarge = false;
-    std::int32_t m_shownSeconds = 0; // what the display shows, which the speaker's view shows too
+    Lectern m_lectern; // the seconds shown and the view's choices, while the view comes and goes
     QPointer<SpeakerView> m_speakerView;
     SlideTurnFeed* m_slideTurns = nullptr;
     ChoicesFile m_choices;

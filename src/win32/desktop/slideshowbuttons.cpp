@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include "clock/closingkeys.h"
+#include "clock/keyboardoffer.h"
 #include "core/windowlayout.h"
 
 namespace zelvano {
@@ -13,6 +14,8 @@ namespace {
 
     // Posted to a talk button once a refused activation has been handled.
     constexpr UINT activatableAgain = WM_APP + 1;
+    // The timer of a talk button under an offer that awaits its click.
+    constexpr UINT_PTR clickWaitTimer = 1;
 
     bool isTalkButton(ControlId id)
     {
@@ -39,14 +42,25 @@ void SlideShowButtons::attach(HWND dialog, const TimerState& state)
     }
 }
 
-// Asked when a click lands on the inactive window, and by Wine's X11 driver with a made-up
-// hit-test code whenever the window manager offers the window the focus: so the answer goes by
-// what is under the pointer, not by the message.
-LRESULT SlideShowButtons::mouseActivation() const
+// Asked when a click lands on the inactive window, with the hit-test code of where it lands, and
+// by Wine's X11 driver with the menu's code (this window has no menu) whenever the window manager
+// offers the window the keyboard: for a click, a click on the title bar, Alt+Tab or the taskbar.
+LRESULT SlideShowButtons::mouseActivation(LPARAM lParam)
 {
     const HWND button = talkButtonUnderCursor();
-    if (!button)
+    const bool offer = LOWORD(lParam) == HTMENU;
+    if (offer && GetTickCount64() - m_askedAgainAt < static_cast<ULONGLONG>(talkClickWait.count()))
         return MA_ACTIVATE;
+    switch (answerKeyboardOffer(button && !offer, button != nullptr)) {
+    case OfferAnswer::Take:
+        return MA_ACTIVATE;
+    case OfferAnswer::AwaitClick:
+        m_awaiting = button;
+        SetTimer(button, clickWaitTimer, static_cast<UINT>(talkClickWait.count()), nullptr);
+        break;
+    case OfferAnswer::Refuse:
+        break;
+    }
     // Refused, Wine's driver gives the focus to the window of this program that had it last,
     // which may well be this one: until the refusal has been handled, it cannot be activated.
     setActivatable(false);
@@ -92,23 +106,45 @@ LRESULT SlideShowButtons::handle(
     case activatableAgain:
         setActivatable(true);
         return 0;
+    case WM_TIMER:
+        if (wParam != clickWaitTimer)
+            break;
+        // No click came: the offer was the user's asking for the window (Alt+Tab), which takes
+        // it now. Wine's driver leaves the keyboard of a window that the window manager manages
+        // to the window manager, which offers it again to a window shown afresh.
+        KillTimer(button, clickWaitTimer);
+        m_awaiting = nullptr;
+        m_askedAgainAt = GetTickCount64();
+        ShowWindow(m_dialog, SW_HIDE);
+        ShowWindow(m_dialog, SW_SHOW);
+        return 0;
     case WM_GETDLGCODE: {
-        // A key the focused button takes goes to it, which ignores it, instead of to the dialog,
-        // which would press the button whose mnemonic a character is, or with Enter the focused
-        // or the default button.
+        // A key the focused button takes goes to it instead of to the dialog, which would press
+        // the button whose mnemonic a character is, or with Enter the default button, which need
+        // not be the focused one.
         const auto* key = reinterpret_cast<const MSG*>(lParam);
         const LRESULT code = DefSubclassProc(button, message, wParam, lParam);
-        const bool clickerKey = key
-            && (key->message == WM_CHAR
-                || (key->message == WM_KEYDOWN && key->wParam == VK_RETURN));
-        return clickerKey && talkAtStake(*m_state) ? code | DLGC_WANTMESSAGE : code;
+        const bool enter = key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN;
+        const bool letter = key && key->message == WM_CHAR && talkAtStake(*m_state);
+        return enter || letter ? code | DLGC_WANTMESSAGE : code;
     }
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            if (enterPressesButton(static_cast<ControlId>(GetDlgCtrlID(button)), *m_state))
+                click(button);
+            return 0;
+        }
+        break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         // The button's own handling takes the focus, which brings its window to the foreground;
         // this one only looks pressed and holds the mouse.
         if (!quiet || GetForegroundWindow() == m_dialog)
             break;
+        if (m_awaiting) {
+            KillTimer(m_awaiting, clickWaitTimer);
+            m_awaiting = nullptr;
+        }
         m_pressed = button;
         SetCapture(button);
         SendMessageW(button, BM_SETSTATE, TRUE, 0);
@@ -133,16 +169,22 @@ LRESULT SlideShowButtons::handle(
     return DefSubclassProc(button, message, wParam, lParam);
 }
 
-// A release over the button is a click, told to the dialog as the button itself would.
-void SlideShowButtons::release(HWND button, bool click)
+// A release over the button is a click.
+void SlideShowButtons::release(HWND button, bool clicked)
 {
     m_pressed = nullptr;
     if (GetCapture() == button)
         ReleaseCapture();
     SendMessageW(button, BM_SETSTATE, FALSE, 0);
-    if (click)
-        SendMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
-            reinterpret_cast<LPARAM>(button));
+    if (clicked)
+        click(button);
+}
+
+// Told to the dialog as the button itself would.
+void SlideShowButtons::click(HWND button) const
+{
+    SendMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+        reinterpret_cast<LPARAM>(button));
 }
 
 } // namespace zelvano

@@ -1,22 +1,10 @@
 #include "win32/lectern/bigdigits.h"
 
-#include <algorithm>
-
-#include "core/phasecolours.h"
-#include "core/texts.h"
+#include "lectern/lecternlayout.h"
 #include "platform/widestring_win32.h"
 #include "win32/window/displaycolouring.h"
 
 namespace zelvano {
-
-namespace {
-
-    // The margin on each side, in per cent of the width and of the height.
-    constexpr int marginPercent = 5;
-    // The line beneath the figure takes at most this share of the height.
-    constexpr int captionShare = 8;
-
-} // namespace
 
 void registerDarkWindowClass(HINSTANCE instance, const wchar_t* className, WNDPROC windowProc)
 {
@@ -38,9 +26,8 @@ void BigDigits::registerClass(HINSTANCE instance)
 
 HWND BigDigits::create(HWND parent, HINSTANCE instance)
 {
-    // A window opened again starts blank: the first text it is shown is written whole.
+    // A window opened again starts blank: the first content it is shown is written whole.
     m_content = {};
-    m_bellPhase = -1;
     RECT area {};
     GetClientRect(parent, &area);
     CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE, 0, 0, area.right, area.bottom, parent,
@@ -86,68 +73,46 @@ LRESULT BigDigits::handle(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-void BigDigits::show(const LecternText& text, int bellPhase)
+// The marks take the figure's colour: a change of it repaints them with the figure.
+void BigDigits::show(const LecternContent& content)
 {
-    if (text.figure == m_content.figure && text.caption == m_content.caption
-        && bellPhase == m_bellPhase)
+    if (!m_window || content == m_content)
         return;
-    const bool recolour = m_coloured && bellPhase != m_bellPhase;
-    m_content = text;
-    m_bellPhase = bellPhase;
-    compose(recolour);
+    const bool recolour = content.figureColour != m_content.figureColour
+        || content.captionColour != m_content.captionColour;
+    m_content = content;
+    const std::wstring figure = widen(content.figure);
+    const std::wstring marks = widen(content.marksAndGap());
+    const std::wstring line = widen(content.captionLine());
+    m_figure.setText(
+        m_window, figure, widen(digitsAsZeros(content.figure)), figure.size(), recolour);
+    m_caption.setText(
+        m_window, line, widen(digitsAsZeros(content.captionLine())), marks.size(), recolour);
+    SetWindowTextW(m_window, widen(content.readout()).c_str());
     UpdateWindow(m_window);
 }
 
-void BigDigits::setColoured(bool coloured)
-{
-    if (coloured == m_coloured)
-        return;
-    m_coloured = coloured;
-    if (!m_window)
-        return;
-    compose(true);
-    UpdateWindow(m_window);
-}
-
-// Margins all round; the figure above, the line beneath it in the lowest eighth of the height.
-// The figure's band does not depend on what the line says, so its face stays the same all talk.
+// The figure's area does not depend on what the line beneath says, so its face stays the same
+// all talk.
 void BigDigits::layOut()
 {
     RECT area {};
     GetClientRect(m_window, &area);
-    const int left = area.right * marginPercent / 100;
-    const int right = area.right - left;
-    const int top = area.bottom * marginPercent / 100;
-    const int bottom = area.bottom - top;
-    const int captionTop = bottom - area.bottom / captionShare;
-    m_figure.setBand(m_window, { left, top, right, captionTop });
-    m_caption.setBand(m_window, { left, captionTop, right, bottom });
-}
-
-// The marks, two spaces and the caption; the marks only while colour is on.
-void BigDigits::compose(bool recolour)
-{
-    const std::wstring figure = widen(m_content.figure);
-    const std::wstring marks
-        = m_coloured ? widen(bellMarks(std::clamp(m_bellPhase, 0, 3))) : std::wstring();
-    const std::wstring caption = widen(m_content.caption);
-    const std::wstring gap = marks.empty() || caption.empty() ? L"" : widen(texts::marksCaptionGap);
-    const std::wstring line = marks + gap + caption;
-    m_figure.setText(m_window, figure, figure.size(), recolour);
-    m_caption.setText(m_window, line, marks.size(), recolour);
-    SetWindowTextW(m_window, (line.empty() ? figure : figure + L"\n" + line).c_str());
+    const LecternAreas areas = lecternAreas(area.right, area.bottom);
+    const auto rect = [](const PixelRect& r) { return RECT { r.x, r.y, r.right(), r.bottom() }; };
+    m_figure.setBand(m_window, rect(areas.figure));
+    m_caption.setBand(m_window, rect(areas.captionLine));
 }
 
 void BigDigits::paint()
 {
     PAINTSTRUCT painting {};
     const HDC context = BeginPaint(m_window, &painting);
-    const auto phase = static_cast<std::size_t>(m_coloured ? std::clamp(m_bellPhase, 0, 3) : 0);
-    const COLORREF phaseColour = colourRef(speakerViewPalette.digits[phase]);
-    const COLORREF plain = colourRef(speakerViewPalette.digits[0]);
-    const COLORREF background = colourRef(speakerViewPalette.background);
-    m_figure.paint(context, painting.rcPaint, phaseColour, phaseColour, background);
-    m_caption.paint(context, painting.rcPaint, phaseColour, plain, background);
+    const COLORREF figure = colourRef(m_content.figureColour);
+    const COLORREF caption = colourRef(m_content.captionColour);
+    const COLORREF background = colourRef(m_content.background);
+    m_figure.paint(context, painting.rcPaint, figure, figure, background);
+    m_caption.paint(context, painting.rcPaint, figure, caption, background);
     EndPaint(m_window, &painting);
 }
 

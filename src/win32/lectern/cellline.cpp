@@ -2,20 +2,11 @@
 
 #include <algorithm>
 
+#include "lectern/lecternlayout.h"
+
 namespace zelvano {
 
 namespace {
-
-    // The cell height at which a text's width is first measured.
-    constexpr int probeHeight = 100;
-
-    std::wstring shapeOf(const std::wstring& text)
-    {
-        std::wstring shape = text;
-        std::replace_if(
-            shape.begin(), shape.end(), [](wchar_t c) { return c >= L'1' && c <= L'9'; }, L'0');
-        return shape;
-    }
 
     // The system's default Japanese face, as the main display uses, at a cell height in pixels.
     // It has the kana and the bell marks as well as the digits.
@@ -26,30 +17,21 @@ namespace {
             DEFAULT_PITCH | FF_DONTCARE, nullptr);
     }
 
-    int textWidth(HDC context, HFONT font, const std::wstring& text)
+    // The widest of texts and the cell's height, in font.
+    TextExtent extentIn(HDC context, HFONT font, std::initializer_list<const std::wstring*> texts)
     {
         const HGDIOBJ previous = SelectObject(context, font);
-        SIZE size {};
-        GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
-        SelectObject(context, previous);
-        return size.cx;
-    }
-
-    // The largest face whose cell is at most height and in which text is at most width wide.
-    HFONT fittedFont(HDC context, const std::wstring& text, int width, int height)
-    {
-        const HFONT probe = displayFont(probeHeight);
-        const int probeWidth = std::max(1, textWidth(context, probe, text));
-        DeleteObject(probe);
-        // Widths grow about in proportion to the height; rounding may still leave the text a
-        // little too wide, so it shrinks until it fits.
-        int cell = std::max(1, std::min(height, width * probeHeight / probeWidth));
-        HFONT font = displayFont(cell);
-        while (cell > 1 && textWidth(context, font, text) > width) {
-            DeleteObject(font);
-            font = displayFont(--cell);
+        TextExtent extent { 0, 0 };
+        for (const std::wstring* text : texts) {
+            SIZE size {};
+            GetTextExtentPoint32W(context, text->c_str(), static_cast<int>(text->size()), &size);
+            extent.width = std::max(extent.width, static_cast<int>(size.cx));
         }
-        return font;
+        TEXTMETRICW metrics {};
+        GetTextMetricsW(context, &metrics);
+        extent.height = metrics.tmHeight;
+        SelectObject(context, previous);
+        return extent;
     }
 
 } // namespace
@@ -67,14 +49,15 @@ void CellLine::setBand(HWND window, const RECT& band)
     InvalidateRect(window, &m_band, TRUE);
 }
 
-void CellLine::setText(
-    HWND window, const std::wstring& text, std::size_t colouredLength, bool recolour)
+void CellLine::setText(HWND window, const std::wstring& text, const std::wstring& shape,
+    std::size_t colouredLength, bool recolour)
 {
     const std::wstring previous = m_text;
     const std::size_t previousColoured = m_colouredLength;
     m_text = text;
     m_colouredLength = colouredLength;
-    if (shapeOf(m_text) != m_shape) {
+    if (shape != m_shape || shape.size() != text.size()) {
+        m_shape = shape;
         layOut(window);
         InvalidateRect(window, &m_band, TRUE);
         return;
@@ -87,23 +70,25 @@ void CellLine::setText(
     }
 }
 
-// The face that fits the band, and one cell per character, the whole centred in the band.
+// The face that fits the band, and one cell per character of the shape, the whole centred in the
+// band.
 void CellLine::layOut(HWND window)
 {
-    m_shape = shapeOf(m_text);
     m_cells.clear();
     const int width = m_band.right - m_band.left;
     const int height = m_band.bottom - m_band.top;
-    if (width <= 0 || height <= 0 || m_shape.empty())
+    if (width <= 0 || height <= 0 || m_shape.empty() || m_shape.size() != m_text.size())
         return;
     const HDC context = GetDC(window);
-    const HFONT probe = displayFont(probeHeight);
-    const bool leastIsWider
-        = textWidth(context, probe, m_leastShape) > textWidth(context, probe, m_shape);
-    DeleteObject(probe);
+    const auto measure = [this, context](int cellHeight) {
+        const HFONT font = displayFont(cellHeight);
+        const TextExtent extent = extentIn(context, font, { &m_shape, &m_leastShape });
+        DeleteObject(font);
+        return extent;
+    };
     if (m_font)
         DeleteObject(m_font);
-    m_font = fittedFont(context, leastIsWider ? m_leastShape : m_shape, width, height);
+    m_font = displayFont(largestFittingSize(measure, width, height));
 
     const HGDIOBJ previous = SelectObject(context, m_font);
     std::vector<int> ends(m_shape.size());

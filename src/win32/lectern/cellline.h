@@ -7,8 +7,9 @@
 namespace zelvano {
 
 // One line of the speaker's view, drawn a character to a cell in the largest face that fits its
-// band. The cells are laid out for the text with every digit taken as 0, so while a clock counts
-// the line keeps its place and size, and only the cells whose character changed are painted again.
+// band. The cells are laid out for the line's shape (the text with every digit taken as 0), so
+// while a clock counts the line keeps its place and size, and only the cells whose character
+// changed are painted again.
 class CellLine final
 {
 public:
@@ -24,10 +25,12 @@ public:
     const std::wstring& text() const { return m_text; }
     // The line lies in band of window; a new band lays it out again and paints it whole.
     void setBand(HWND window, const RECT& band);
-    // The first colouredLength characters take the phase colour, the rest the plain one. Has
-    // window paint what changed: the changed cells (all coloured ones with recolour), or the whole
-    // band when the text's shape is another.
-    void setText(HWND window, const std::wstring& text, std::size_t colouredLength, bool recolour);
+    // shape is the text, a character for a character, as it is sized and laid out. The first
+    // colouredLength characters take the phase colour, the rest the plain one. Has window paint
+    // what changed: the changed cells (all coloured ones with recolour), or the whole band when the
+    // shape is another.
+    void setText(HWND window, const std::wstring& text, const std::wstring& shape,
+        std::size_t colouredLength, bool recolour);
     // Each cell that meets dirty is filled and its character drawn in one go, so a cell is never
     // seen half painted.
     void paint(

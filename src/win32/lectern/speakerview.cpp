@@ -4,9 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "clock/lectern.h"
-#include "core/speakerscreen.h"
 #include "core/texts.h"
+#include "lectern/speakerscreen.h"
 #include "platform/widestring_win32.h"
 #include "win32/desktop/screendpi.h"
 
@@ -17,11 +16,9 @@ namespace {
     constexpr const wchar_t* className = L"ZelvanoSpeakerView";
     // Posted to itself when the screens changed.
     constexpr UINT followScreensMessage = WM_APP + 1;
-    // The client area of the window beside the main one at 96 DPI, and the gap between the two.
-    constexpr SIZE besideSize { 640, 240 };
-    constexpr int besideGap = 8;
+    constexpr DWORD besideStyle = WS_OVERLAPPEDWINDOW;
 
-    ScreenRect screenRect(const RECT& rect)
+    PixelRect pixelRect(const RECT& rect)
     {
         return { rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top };
     }
@@ -32,7 +29,7 @@ namespace {
         info.cbSize = sizeof info;
         if (GetMonitorInfoW(monitor, &info))
             reinterpret_cast<std::vector<Screen>*>(screens)->push_back(
-                { narrow(info.szDevice), screenRect(info.rcMonitor) });
+                { narrow(info.szDevice), pixelRect(info.rcMonitor), pixelRect(info.rcWork) });
         return TRUE;
     }
 
@@ -45,53 +42,28 @@ namespace {
     }
 
     // Where the main window's frame is; a minimised window lies outside every screen.
-    ScreenRect frameOf(HWND window)
+    PixelRect frameOf(HWND window)
     {
         RECT frame {};
         GetWindowRect(window, &frame);
-        return screenRect(frame);
+        return pixelRect(frame);
     }
 
-    bool contains(const RECT& outer, const RECT& inner)
+    // What the frame of a window beside the main one adds around its client area.
+    FrameMargins besideMargins()
     {
-        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right
-            && inner.bottom <= outer.bottom;
-    }
-
-    // Right of the main window, else left, below or above it, whichever the screen has room for
-    // first; on a screen too small for all of them, over the main window's right edge.
-    RECT besideMainWindow(HWND mainWindow, DWORD style)
-    {
-        const int dpi = static_cast<int>(windowDpi(mainWindow));
-        RECT frame { 0, 0, MulDiv(besideSize.cx, dpi, 96), MulDiv(besideSize.cy, dpi, 96) };
-        AdjustWindowRectEx(&frame, style, FALSE, 0);
-        const LONG width = frame.right - frame.left;
-        const LONG height = frame.bottom - frame.top;
-        RECT main {};
-        GetWindowRect(mainWindow, &main);
-        MONITORINFO monitor {};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(mainWindow, MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& work = monitor.rcWork;
-        const auto at = [width, height](LONG left, LONG top) {
-            return RECT { left, top, left + width, top + height };
-        };
-        for (const RECT& place :
-            { at(main.right + besideGap, main.top), at(main.left - besideGap - width, main.top),
-                at(main.left, main.bottom + besideGap),
-                at(main.left, main.top - besideGap - height) }) {
-            if (contains(work, place))
-                return place;
-        }
-        return at(std::max(work.left, work.right - width), std::max(work.top, main.top));
+        RECT frame {};
+        AdjustWindowRectEx(&frame, besideStyle, FALSE, 0);
+        return { -frame.left, -frame.top, frame.right, frame.bottom };
     }
 
 } // namespace
 
-SpeakerView::SpeakerView(
-    HINSTANCE instance, AccessibleAnnotations& annotations, const BellSettings& settings)
+SpeakerView::SpeakerView(HINSTANCE instance, AccessibleAnnotations& annotations,
+    const Lectern& lectern, const BellSettings& settings)
     : m_instance(instance)
     , m_annotations(annotations)
+    , m_lectern(lectern)
     , m_settings(settings)
 {
     registerDarkWindowClass(instance, className, windowProc);
@@ -105,25 +77,20 @@ void SpeakerView::open(HWND mainWindow)
     if (m_window)
         return;
     m_mainWindow = mainWindow;
+    const UINT dpi = windowDpi(mainWindow);
     const std::vector<Screen> all = screens();
-    const std::optional<std::size_t> screen = speakerViewScreen(all, frameOf(mainWindow), {});
-    const DWORD style = screen ? WS_POPUP : WS_OVERLAPPEDWINDOW;
-    RECT place {};
-    if (screen) {
-        const ScreenRect& area = all[*screen].area;
-        place = { area.x, area.y, area.x + area.width, area.y + area.height };
-        m_screen = all[*screen].name;
-    } else {
-        place = besideMainWindow(mainWindow, style);
-    }
-    CreateWindowExW(WS_EX_APPWINDOW, className, widen(texts::speakerViewCaption).c_str(), style,
-        place.left, place.top, place.right - place.left, place.bottom - place.top, nullptr, nullptr,
-        m_instance, this);
+    const SpeakerViewPlace place = speakerViewPlace(all, frameOf(mainWindow), besideMargins(),
+        static_cast<double>(dpi) / USER_DEFAULT_SCREEN_DPI);
+    if (place.screen)
+        m_screen = all[*place.screen].name;
+    CreateWindowExW(WS_EX_APPWINDOW, className, widen(texts::speakerViewCaption).c_str(),
+        place.screen ? WS_POPUP : besideStyle, place.frame.x, place.frame.y, place.frame.width,
+        place.frame.height, nullptr, nullptr, m_instance, this);
     if (!m_window)
         return;
     m_digitsWindow = m_digits.create(m_window, m_instance);
     m_annotations.setName(m_window, texts::speakerViewCaption);
-    showContent();
+    refresh();
     ShowWindow(m_window, SW_SHOWNOACTIVATE);
     UpdateWindow(m_window);
 }
@@ -134,21 +101,6 @@ void SpeakerView::close()
         DestroyWindow(m_window);
 }
 
-void SpeakerView::show(std::int32_t seconds, int bellPhase)
-{
-    m_seconds = seconds;
-    m_bellPhase = bellPhase;
-    showContent();
-}
-
-void SpeakerView::setColoured(bool coloured) { m_digits.setColoured(coloured); }
-
-void SpeakerView::setRemainingLarge(bool remainingLarge)
-{
-    m_remainingLarge = remainingLarge;
-    showContent();
-}
-
 void SpeakerView::mainWindowMoved(UINT message)
 {
     if (message == WM_ENTERSIZEMOVE || message == WM_EXITSIZEMOVE)
@@ -157,15 +109,15 @@ void SpeakerView::mainWindowMoved(UINT message)
         followScreens();
 }
 
-void SpeakerView::showContent()
+void SpeakerView::refresh()
 {
     if (!m_window)
         return;
-    m_digits.show(lecternText(m_seconds, m_settings, m_remainingLarge), m_bellPhase);
-    if (m_bellPhase != m_describedPhase) {
-        m_describedPhase = m_bellPhase;
-        m_annotations.setDescription(
-            m_digitsWindow, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(m_bellPhase)));
+    const LecternContent content = m_lectern.content(m_settings);
+    m_digits.show(content);
+    if (content.bellPhase != m_describedPhase) {
+        m_describedPhase = content.bellPhase;
+        m_annotations.setDescription(m_digitsWindow, content.description);
     }
 }
 
@@ -183,7 +135,7 @@ void SpeakerView::followScreens()
         return;
     }
     m_screen = all[*screen].name;
-    const ScreenRect& area = all[*screen].area;
+    const PixelRect& area = all[*screen].area;
     SetWindowPos(
         m_window, nullptr, area.x, area.y, area.width, area.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -18,8 +18,6 @@ DisplayColouring::~DisplayColouring()
 
 HBRUSH DisplayColouring::prepare(HDC context, int bellPhase) const
 {
-    if (!m_on)
-        return nullptr;
     const auto phase = static_cast<std::size_t>(std::clamp(bellPhase, 0, BellSettings::bellCount));
     SetTextColor(context, colourRef(windowPalette.digits[phase]));
     SetBkColor(context, colourRef(windowPalette.background));

@@ -9,7 +9,7 @@ namespace zelvano {
 inline COLORREF colourRef(Rgb colour) { return RGB(colour.red, colour.green, colour.blue); }
 
 // The main display's colours by bell phase, while the user has them on: the digits in the
-// phase's colour on a white face. Off, the display keeps the system's own colours.
+// phase's colour on a white face.
 class DisplayColouring final
 {
 public:
@@ -18,14 +18,11 @@ public:
     DisplayColouring(const DisplayColouring&) = delete;
     DisplayColouring& operator=(const DisplayColouring&) = delete;
 
-    bool isOn() const { return m_on; }
-    void toggle() { m_on = !m_on; }
     // For the display's WM_CTLCOLORSTATIC: sets the colours of context and gives the brush of the
-    // face, or nullptr while colour is off.
+    // face.
     HBRUSH prepare(HDC context, int bellPhase) const;
 
 private:
-    bool m_on = false; // until the window turns it on
     HBRUSH m_face;
 };
 

@@ -66,7 +66,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTA
     : m_context { m_state, m_settings, *this, platform }
     , m_player(player)
     , m_instance(instance)
-    , m_speakerView(instance, m_annotations, m_settings)
+    , m_speakerView(instance, m_annotations, m_lectern, m_settings)
     , m_slides(m_context)
 { }
 
@@ -121,7 +121,7 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         EndDialog(m_window, IDCANCEL);
         return TRUE;
     case WM_MOUSEACTIVATE:
-        SetWindowLongPtrW(m_window, DWLP_MSGRESULT, m_buttons.mouseActivation());
+        SetWindowLongPtrW(m_window, DWLP_MSGRESULT, m_buttons.mouseActivation(lParam));
         return TRUE;
     case WM_TIMER:
         if (m_tick && m_tick->isDue())
@@ -168,7 +168,8 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         m_slides.powerPointNews(wParam, lParam);
         return TRUE;
     case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == control(ControlId::TimeDisplay))
+        if (reinterpret_cast<HWND>(lParam) == control(ControlId::TimeDisplay)
+            && m_lectern.choices().colourByPhase)
             return reinterpret_cast<INT_PTR>(
                 m_colouring.prepare(reinterpret_cast<HDC>(wParam), m_bellPhase));
         return FALSE;
@@ -232,7 +233,7 @@ void TimerDialog::initialise()
     showSettings(m_context);
     keepOwnFontOnDpiChange(control(ControlId::TimeDisplay));
     applyDisplayFont(dpi);
-    setDisplayText(formatElapsed(0), 0, 0);
+    showTime();
 }
 
 // Enter or Escape from a clicker meant for the slides must not end the talk; the Close button and
@@ -265,7 +266,7 @@ void TimerDialog::onCommand(ControlId id)
         break;
     case ControlId::SettingsToggle:
         onSettingsToggle(m_context);
-        m_speakerView.refresh(); // the time to the next bell follows new bells at once
+        showTime(); // bells set anew tell the time shown anew
         break;
     case ControlId::Test:
         onTest(m_context);
@@ -317,11 +318,11 @@ void TimerDialog::toggleStayOnTop()
 // The digits of both displays in the colour of the bell phase, or back to their usual colour.
 void TimerDialog::toggleBellColours()
 {
-    m_colouring.toggle();
+    m_lectern.setColourByPhase(!m_lectern.choices().colourByPhase);
     InvalidateRect(control(ControlId::TimeDisplay), nullptr, TRUE);
-    m_speakerView.setColoured(m_colouring.isOn());
-    checkMenuItem(bellColoursCommand, m_colouring.isOn());
-    remember(&WindowChoices::bellColours, m_colouring.isOn());
+    m_speakerView.refresh();
+    checkMenuItem(bellColoursCommand, m_lectern.choices().colourByPhase);
+    remember(&WindowChoices::bellColours, m_lectern.choices().colourByPhase);
 }
 
 // Opened with what the display shows now, without taking the focus from this window.
@@ -337,9 +338,10 @@ void TimerDialog::toggleSpeakerView()
 // Kept whether the view is open or not.
 void TimerDialog::toggleRemainingLarge()
 {
-    m_speakerView.setRemainingLarge(!m_speakerView.remainingLarge());
-    checkMenuItem(remainingLargeCommand, m_speakerView.remainingLarge());
-    remember(&WindowChoices::remainingLarge, m_speakerView.remainingLarge());
+    m_lectern.setRemainingLarge(!m_lectern.choices().remainingLarge);
+    m_speakerView.refresh();
+    checkMenuItem(remainingLargeCommand, m_lectern.choices().remainingLarge);
+    remember(&WindowChoices::remainingLarge, m_lectern.choices().remainingLarge);
 }
 
 // Page turns of the slide show record laps while the timer runs.
@@ -414,21 +416,27 @@ HWND TimerDialog::bellField(int field) const
     return control(bellFieldIds.at(static_cast<std::size_t>(field - 1)));
 }
 
-// Painted before returning, here and in the speaker's view: a bell due on this second blocks the
-// thread right after. The phase is told in words too, since not everyone sees the colour.
-void TimerDialog::setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds)
+void TimerDialog::setDisplayTime(std::int32_t seconds)
 {
+    m_lectern.setSeconds(seconds);
+    showTime();
+}
+
+// The phase is told in words too, since not everyone sees the colour.
+void TimerDialog::showTime()
+{
+    const DisplayedTime shown = displayedTime(m_lectern.seconds(), m_settings);
     const HWND display = control(ControlId::TimeDisplay);
-    if (bellPhase != m_bellPhase) {
-        m_bellPhase = bellPhase;
+    if (shown.bellPhase != m_bellPhase) {
+        m_bellPhase = shown.bellPhase;
         m_annotations.setDescription(
-            display, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(bellPhase)));
-        if (m_colouring.isOn())
+            display, texts::bellPhaseDescriptions.at(static_cast<std::size_t>(shown.bellPhase)));
+        if (m_lectern.choices().colourByPhase)
             InvalidateRect(display, nullptr, TRUE);
     }
-    SetWindowTextW(display, widen(text).c_str());
+    SetWindowTextW(display, widen(shown.text).c_str());
     UpdateWindow(display);
-    m_speakerView.show(seconds, bellPhase);
+    m_speakerView.refresh();
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)

@@ -11,6 +11,7 @@
 #include "core/windowchoices.h"
 #include "core/windowlayout.h"
 #include "files/choicesfile.h"
+#include "lectern/lectern.h"
 #include "win32/desktop/accessibleannotations.h"
 #include "win32/desktop/slideshowbuttons.h"
 #include "win32/lectern/speakerview.h"
@@ -39,7 +40,7 @@ public:
     void run();
 
     // TimerView
-    void setDisplayText(const std::string& text, int bellPhase, std::int32_t seconds) override;
+    void setDisplayTime(std::int32_t seconds) override;
     void showErrorBox(const std::string& text, const std::string& caption) override;
     void clearLapLines() override;
     void addLapLine(const std::string& line) override;
@@ -69,6 +70,9 @@ private:
     void applyChoices();
     void remember(bool WindowChoices::*choice, bool on);
     void checkMenuItem(UINT command, bool checked);
+    // The seconds shown, on the display and in the speaker's view, as the bells now tell them;
+    // painted before returning, since a bell due on this second blocks the thread right after.
+    void showTime();
     bool paintIconWhenMinimised();
     void setIcons(UINT dpi);
     void applyDisplayFont(UINT dpi);
@@ -87,6 +91,7 @@ private:
     std::optional<Tick> m_tick;
     std::wstring m_saveFolder; // where the next save chooser opens
     int m_bellPhase = -1; // of the text on the display; none before the first
+    Lectern m_lectern; // the seconds shown and the view's choices, while the view comes and goes
     DisplayColouring m_colouring;
     AccessibleAnnotations m_annotations;
     SpeakerView m_speakerView;

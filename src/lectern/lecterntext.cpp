@@ -1,4 +1,4 @@
-#include "clock/lectern.h"
+#include "lectern/lecterntext.h"
 
 #include "clock/bellschedule.h"
 #include "core/formatstring.h"
@@ -14,7 +14,8 @@ std::string formatLecternTime(std::int64_t seconds)
         static_cast<long long>(magnitude % 60));
 }
 
-std::optional<BellCountdown> bellCountdown(std::int32_t elapsedSeconds, const BellSettings& settings)
+std::optional<BellCountdown> bellCountdown(
+    std::int32_t elapsedSeconds, const BellSettings& settings)
 {
     // The phase only grows, and grows at the earliest mark of a bell above it; of bells sharing
     // that mark the highest is the phase it grows to.
@@ -54,8 +55,10 @@ LecternText lecternText(
     const std::string bell = formatString(
         countdown->passed ? texts::sinceBellFormat : texts::untilBellFormat, countdown->bell);
     if (remainingLarge)
-        return { remaining, formatString(texts::elapsedCaptionFormat, bell.c_str(), elapsed.c_str()) };
-    return { elapsed, formatString(texts::countdownCaptionFormat, bell.c_str(), remaining.c_str()) };
+        return { remaining,
+            formatString(texts::elapsedCaptionFormat, bell.c_str(), elapsed.c_str()) };
+    return { elapsed,
+        formatString(texts::countdownCaptionFormat, bell.c_str(), remaining.c_str()) };
 }
 
 } // namespace zelvano

@@ -8,10 +8,6 @@
 
 namespace zelvano {
 
-// The narrowest figure the view's font is sized for: every time up to 99:59 is drawn at the size
-// that fits it, so the font stays put through a talk.
-inline constexpr const char* narrowestLecternFigure = "00:00";
-
 // Minutes and seconds without the display's leading zeros, for the speaker's view: "2:06",
 // "12:06", "123:45"; a negative count keeps its sign in front ("-0:05").
 std::string formatLecternTime(std::int64_t seconds);
@@ -27,7 +23,8 @@ struct BellCountdown
 
 // The next bell is the next phase: bells that share a mark or lie out of order count as the bell
 // phase counts them. Nothing while no bell has been reached and none can be.
-std::optional<BellCountdown> bellCountdown(std::int32_t elapsedSeconds, const BellSettings& settings);
+std::optional<BellCountdown> bellCountdown(
+    std::int32_t elapsedSeconds, const BellSettings& settings);
 
 // The bells reached so far, one mark each ("●●○"): a sign of the phase that is not colour.
 std::string bellMarks(int bellPhase);
