@@ -114,6 +114,8 @@ LRESULT SlideShowButtons::handle(
         // to the window manager, which offers it again to a window shown afresh.
         KillTimer(button, clickWaitTimer);
         m_awaiting = nullptr;
+        if (GetForegroundWindow() == m_dialog)
+            return 0;
         m_askedAgainAt = GetTickCount64();
         ShowWindow(m_dialog, SW_HIDE);
         ShowWindow(m_dialog, SW_SHOW);
@@ -139,12 +141,13 @@ LRESULT SlideShowButtons::handle(
     case WM_LBUTTONDBLCLK:
         // The button's own handling takes the focus, which brings its window to the foreground;
         // this one only looks pressed and holds the mouse.
-        if (!quiet || GetForegroundWindow() == m_dialog)
-            break;
+        // The click an offer awaited has come, whether or not the window has the foreground.
         if (m_awaiting) {
             KillTimer(m_awaiting, clickWaitTimer);
             m_awaiting = nullptr;
         }
+        if (!quiet || GetForegroundWindow() == m_dialog)
+            break;
         m_pressed = button;
         SetCapture(button);
         SendMessageW(button, BM_SETSTATE, TRUE, 0);
