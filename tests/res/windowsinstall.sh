@@ -67,9 +67,16 @@ install() { # install EXIT-CODE
 }
 
 # The uninstaller runs from a copy of itself that may still be at work when wine returns: the
-# registry entry, which it removes last, tells when it is done.
+# registry entry, which it removes last, tells when it is done. On a loaded machine Wine has ended
+# the first stage, which only starts that copy, with 1 and nothing in its output; it is asked once
+# more then, and what it leaves behind is what counts.
 uninstall() {
-    timeout 120 wine "$install_dir/uninstall.exe" /S >>"$log" 2>&1 || fail "the uninstaller ended with $?"
+    local status=0
+    timeout 120 wine "$install_dir/uninstall.exe" /S >>"$log" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] && [ -f "$install_dir/uninstall.exe" ]; then
+        echo "the uninstaller ended with $status; asked again" >>"$log"
+        timeout 120 wine "$install_dir/uninstall.exe" /S >>"$log" 2>&1 || fail "the uninstaller ended with $?"
+    fi
     wait_until 60 "the uninstaller left $key" eval '! registry_entry >/dev/null'
     [ ! -e "$install_dir" ] && [ ! -e "$shortcut" ] || fail "the uninstaller left $install_dir or the shortcut"
 }
