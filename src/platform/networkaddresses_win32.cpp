@@ -1,16 +1,18 @@
-#include "platform/networkadapters.h"
+#include "share/networkaddress.h"
 
-// Windows' socket headers must come before windows.h, which the library loader's includes.
+// Windows' socket headers come before windows.h, which the library loader's header includes, and
+// the adapters' header after them.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
-
-#include "platform/systemlibrary_win32.h"
-#include "platform/widestring_win32.h"
-
+// clang-format on
 #include <array>
 #include <cstdint>
 #include <string_view>
+
+#include "platform/systemlibrary_win32.h"
+#include "platform/widestring_win32.h"
 
 namespace zelvano {
 
@@ -43,8 +45,9 @@ namespace {
                     return true;
             }
         }
-        for (const std::wstring_view text : { std::wstring_view(adapter.Description ? adapter.Description : L""),
-                 std::wstring_view(adapter.FriendlyName ? adapter.FriendlyName : L"") }) {
+        for (const std::wstring_view text :
+            { std::wstring_view(adapter.Description ? adapter.Description : L""),
+                std::wstring_view(adapter.FriendlyName ? adapter.FriendlyName : L"") }) {
             for (const std::wstring_view word : virtualWords) {
                 if (text.find(word) != std::wstring_view::npos)
                     return true;
@@ -64,7 +67,7 @@ namespace {
 
 } // namespace
 
-std::vector<AdapterAddress> adapterAddresses()
+std::vector<NetworkAddress> platformNetworkAddresses()
 {
     // iphlpapi.dll is no KnownDLL, so it comes from the system folder at run time.
     const HMODULE library = loadSystemLibrary(L"iphlpapi.dll");
@@ -74,7 +77,7 @@ std::vector<AdapterAddress> adapterAddresses()
         = libraryFunction<decltype(GetAdaptersAddresses)>(library, "GetAdaptersAddresses");
     const auto getBestInterface
         = libraryFunction<decltype(GetBestInterface)>(library, "GetBestInterface");
-    std::vector<AdapterAddress> found;
+    std::vector<NetworkAddress> found;
     if (getAdaptersAddresses) {
         // The list can grow between the call that sizes it and the one that fills it.
         std::vector<unsigned char> buffer(16 * 1024);
@@ -90,23 +93,23 @@ std::vector<AdapterAddress> adapterAddresses()
         // The adapter a packet for an address out on the internet would leave by; a look-up in
         // the routing table that sends nothing. 192.0.2.1 is reserved for documentation.
         DWORD defaultIndex = 0;
-        const bool haveDefault = getBestInterface
-            && getBestInterface(htonl(0xc0000201), &defaultIndex) == NO_ERROR;
+        const bool haveDefault
+            = getBestInterface && getBestInterface(htonl(0xc0000201), &defaultIndex) == NO_ERROR;
         if (result == NO_ERROR) {
             for (auto* adapter = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()); adapter;
                  adapter = adapter->Next) {
                 if (adapter->OperStatus != IfOperStatusUp)
                     continue;
-                for (auto* unicast = adapter->FirstUnicastAddress; unicast; unicast = unicast->Next) {
+                for (auto* unicast = adapter->FirstUnicastAddress; unicast;
+                     unicast = unicast->Next) {
                     if (unicast->Address.lpSockaddr->sa_family != AF_INET)
                         continue;
-                    AdapterAddress entry;
+                    NetworkAddress entry;
                     entry.address = dottedQuad(unicast->Address.lpSockaddr);
                     if (entry.address.empty())
                         continue;
-                    entry.adapterName = narrow(adapter->FriendlyName ? adapter->FriendlyName : L"");
-                    entry.loopback = adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK;
-                    entry.onDefaultRoute = haveDefault && adapter->IfIndex == defaultIndex;
+                    entry.adapter = narrow(adapter->FriendlyName ? adapter->FriendlyName : L"");
+                    entry.defaultRoute = haveDefault && adapter->IfIndex == defaultIndex;
                     entry.virtualAdapter = isVirtual(*adapter);
                     found.push_back(std::move(entry));
                 }
