@@ -308,7 +308,10 @@ void ShareServer::stop()
 
 void ShareServer::publish(const SharedView& view)
 {
-    m_latestMessage = streamMessage(view);
+    std::string message = streamMessage(view);
+    if (message == m_latestMessage)
+        return;
+    m_latestMessage = std::move(message);
     if (m_core)
         asio::post(m_core->io, [core = m_core.get(), message = m_latestMessage]() mutable {
             core->publish(std::move(message));

@@ -42,7 +42,7 @@ public:
     void stop();
     bool running() const { return m_core != nullptr; }
 
-    // What the devices show from now on; sent to each at once. Never waits.
+    // What the devices show from now on; sent to each at once when it differs. Never waits.
     void publish(const SharedView& view);
     // Devices whose update stream is open. Never waits.
     int deviceCount() const;
