@@ -95,7 +95,7 @@ void PhoneSharing::showTitle()
 {
     std::string title = texts::windowCaption;
     if (m_server.running())
-        title += "  -  " + formatString(texts::shareIndicatorFormat, m_deviceCount);
+        title += "  " + formatString(texts::shareIndicatorFormat, m_deviceCount);
     SetWindowTextW(m_mainWindow, widen(title).c_str());
 }
 
