@@ -6,6 +6,7 @@
 #include "core/texts.h"
 #include "platform/widestring_win32.h"
 #include "win32/desktop/screendpi.h"
+#include "win32/desktop/windowowner.h"
 
 namespace zelvano {
 
@@ -186,13 +187,7 @@ LRESULT CALLBACK ShareWindow::messageFilter(int code, WPARAM wParam, LPARAM lPar
 
 LRESULT CALLBACK ShareWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* view
-            = static_cast<ShareWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-        view->m_window = window;
-    }
-    auto* view = reinterpret_cast<ShareWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = windowOwner(window, message, lParam, &ShareWindow::m_window);
     return view ? view->handle(message, wParam, lParam)
                 : DefWindowProcW(window, message, wParam, lParam);
 }
