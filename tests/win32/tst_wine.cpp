@@ -1126,9 +1126,10 @@ void TestWindowsProgram::unreadableChoicesGiveTheDefaultsAndTheChoicesHoldForThe
 
 // The time on a phone, served by the Windows program: sharing switched on through the window
 // menu, the address read from the sharing window and from its QR code, and the page, opened by
-// Chromium in the program's private network, showing what the main display shows through Start
-// and Stop. The main window's title counts the phone; the sharing window's Stop, reached from the
-// keyboard, ends sharing, and the page says it has lost the program.
+// Chromium in the program's private network, showing what the main display shows through Start,
+// an attack of hostile clients and Stop. The main window's title counts the phone; the sharing
+// window's Stop, reached from the keyboard, ends sharing, and the page says it has lost the
+// program.
 void TestWindowsProgram::phoneShowsTheTimeSharedThroughTheMenu()
 {
     const PrivateNetwork network;
@@ -1172,6 +1173,29 @@ void TestWindowsProgram::phoneShowsTheTimeSharedThroughTheMenu()
     };
     QVERIFY2(eventually([&] { return pageShowsTheDisplay() && seconds >= 2; }, 15000),
         qPrintable(QString::fromUtf8(QJsonDocument(page.shown()).toJson())));
+
+    // Clients that misbehave, from the same network, are refused or dropped by the Windows
+    // program's reactor as by Linux's, and neither the talk nor the phone's page notices.
+    const auto address
+        = QRegularExpression(QStringLiteral("^http://([0-9.]+):(\\d+)/(\\w+)/$")).match(url);
+    QProcess clients;
+    const int secondsBefore = seconds;
+    QElapsedTimer attack;
+    attack.start();
+    clients.start(network.inside().first(),
+        network.inside().mid(1) << "/usr/bin/python3" << QStringLiteral(ZELVANO_HOSTILE_CLIENTS)
+                                << address.captured(1) << address.captured(2)
+                                << address.captured(3));
+    QVERIFY(clients.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(clients.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+        QStringList({ "wrongToken refused", "noToken refused", "otherMethod refused",
+            "foreignHost refused", "hugeHeader closed", "trickle dropped", "crowd served",
+            "devices 16 HTTP/1.1 503 Service Unavailable", "nonReader held" }));
+    QVERIFY(eventually(pageShowsTheDisplay, 5000));
+    QVERIFY2(std::abs(seconds - secondsBefore - int(attack.elapsed() / 1000)) <= 2,
+        qPrintable(QStringLiteral("%1 s shown after %2 s")
+                       .arg(seconds - secondsBefore)
+                       .arg(attack.elapsed() / 1000)));
     // Stopped, both stay at the second they stopped at.
     QVERIFY(running->clickControl(ControlId::Stop));
     QVERIFY(eventually(pageShowsTheDisplay, 5000));
