@@ -3,7 +3,6 @@
 #include "core/formatstring.h"
 #include "core/texts.h"
 #include "platform/widestring_win32.h"
-#include "share/sharedview.h"
 
 namespace zelvano {
 
@@ -49,34 +48,41 @@ void PhoneSharing::open(HWND mainWindow)
 // Listening moves to the address chosen; a failure is told, and leaves sharing off.
 bool PhoneSharing::listenOn(std::size_t chosen)
 {
+    // The first device to come is shown the time at once.
+    m_server.publish(currentView());
     if (!m_server.start(m_addresses.at(chosen).address).started) {
         MessageBoxW(m_mainWindow, widen(texts::shareNotStarted).c_str(),
             widen(texts::shareWindowCaption).c_str(), MB_OK | MB_ICONHAND);
         return false;
     }
     m_chosen = chosen;
-    publish();
     m_window.showAddress(m_addresses, m_chosen, m_server.url());
     return true;
 }
 
+// Also after a start that failed, which leaves the server stopped but the title to put back.
 void PhoneSharing::stop()
 {
     m_window.close();
-    if (!m_server.running())
+    if (!m_mainWindow)
         return;
     m_server.stop();
     KillTimer(m_mainWindow, timerId);
     m_addresses.clear();
     m_deviceCount = -1;
     showTitle();
+    m_mainWindow = nullptr;
 }
 
 void PhoneSharing::publish()
 {
     if (m_server.running())
-        m_server.publish(
-            sharedView(m_lectern.seconds(), m_settings, m_lectern.choices().remainingLarge));
+        m_server.publish(currentView());
+}
+
+SharedView PhoneSharing::currentView() const
+{
+    return sharedView(m_lectern.seconds(), m_settings, m_lectern.choices().remainingLarge);
 }
 
 void PhoneSharing::showDeviceCount()

@@ -8,6 +8,7 @@
 #include "core/bellsettings.h"
 #include "lectern/lectern.h"
 #include "share/networkaddress.h"
+#include "share/sharedview.h"
 #include "share/shareserver.h"
 #include "win32/share/sharewindow.h"
 
@@ -38,6 +39,7 @@ public:
 
 private:
     bool listenOn(std::size_t chosen);
+    SharedView currentView() const;
     void showTitle();
 
     const Lectern& m_lectern;
