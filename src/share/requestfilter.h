@@ -27,7 +27,7 @@ enum class ShareRequest {
 
 // The Host header must name the address shown or loopback, with the port, so a page of another
 // site whose name was made to resolve to this machine cannot read it (DNS rebinding).
-ShareRequest classifyRequest(
-    std::string_view method, std::string_view target, std::string_view host, const ShareOrigin& origin);
+ShareRequest classifyRequest(std::string_view method, std::string_view target,
+    std::string_view host, const ShareOrigin& origin);
 
 } // namespace zelvano

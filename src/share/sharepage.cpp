@@ -6,29 +6,39 @@ namespace zelvano {
 
 namespace {
 
-std::string escapedHtml(const char* text)
-{
-    std::string out;
-    for (const char* c = text; *c; ++c) {
-        switch (*c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += *c;
+    std::string escapedHtml(const char* text)
+    {
+        std::string out;
+        for (const char* c = text; *c; ++c) {
+            switch (*c) {
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += *c;
+            }
         }
+        return out;
     }
-    return out;
-}
 
-std::string documentHead()
-{
-    return "<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
-           "<meta name=\"viewport\" content=\"width=device-width,initial-scale=1,viewport-fit=cover\">\n"
-           "<meta name=\"color-scheme\" content=\"dark\">\n<title>"
-        + escapedHtml(texts::sharePageTitle)
-        + "</title>\n<link rel=\"stylesheet\" href=\"page.css\">\n";
-}
+    std::string documentHead()
+    {
+        return "<!DOCTYPE html>\n<html lang=\"ja\"><head><meta charset=\"utf-8\">\n"
+               "<meta name=\"viewport\" "
+               "content=\"width=device-width,initial-scale=1,viewport-fit=cover\">\n"
+               "<meta name=\"color-scheme\" content=\"dark\">\n<title>"
+            + escapedHtml(texts::sharePageTitle)
+            + "</title>\n<link rel=\"stylesheet\" href=\"page.css\">\n";
+    }
 
 } // namespace
 
@@ -39,9 +49,8 @@ const std::string& sharePageHtml()
           "<main id=\"face\">\n<div id=\"figure\"></div>\n"
           "<div id=\"caption\"><span id=\"marks\"></span><span id=\"text\"></span></div>\n"
           "<div id=\"lost\" hidden>"
-        + escapedHtml(texts::shareConnectionLost)
-        + "</div>\n</main>\n<p id=\"hint\">" + escapedHtml(texts::shareTapHint)
-        + "</p>\n<button id=\"fullscreen\" type=\"button\">"
+        + escapedHtml(texts::shareConnectionLost) + "</div>\n</main>\n<p id=\"hint\">"
+        + escapedHtml(texts::shareTapHint) + "</p>\n<button id=\"fullscreen\" type=\"button\">"
         + escapedHtml(texts::shareFullscreenButton) + "</button>\n</body></html>\n";
     return html;
 }

@@ -1,15 +1,14 @@
 #include "share/shareserver.h"
 
 #include <atomic>
+#include <boost/asio.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
 #include <chrono>
 #include <cstdio>
 #include <list>
 #include <random>
 #include <string_view>
-
-#include <boost/asio.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
 
 #include "share/requestfilter.h"
 #include "share/sharepage.h"
@@ -24,62 +23,60 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Connections at once, devices included: the rest are closed as soon as they are accepted.
-constexpr int maxConnections = 64;
-// A request's line and headers; a page's request is well under 2 KiB.
-constexpr std::uint32_t headerLimit = 8192;
-// A request not whole within this is dropped, however slowly its bytes keep coming.
-constexpr auto requestTime = 5s;
-// A device that has not taken one message within this is no longer reading, and is dropped.
-constexpr auto writeTime = 10s;
-// Each device hears at least this often, so its page knows the program is still there.
-constexpr auto heartbeat = 1s;
-// The system's buffer for each device's stream: small, so a device that stops reading stalls the
-// writes (and is dropped) after a few minutes of messages rather than hours.
-constexpr int sendBuffer = 16 * 1024;
+    // Connections at once, devices included: the rest are closed as soon as they are accepted.
+    constexpr int maxConnections = 64;
+    // A request's line and headers; a page's request is well under 2 KiB.
+    constexpr std::uint32_t headerLimit = 8192;
+    // A request not whole within this is dropped, however slowly its bytes keep coming.
+    constexpr auto requestTime = 5s;
+    // A device that has not taken one message within this is no longer reading, and is dropped.
+    constexpr auto writeTime = 10s;
+    // Each device hears at least this often, so its page knows the program is still there.
+    constexpr auto heartbeat = 1s;
+    // The system's buffer for each device's stream: small, so a device that stops reading stalls
+    // the writes (and is dropped) after a few minutes of messages rather than hours.
+    constexpr int sendBuffer = 16 * 1024;
 
-constexpr const char* securityHeaders
-    = "Content-Security-Policy: default-src 'none'; script-src 'self'; style-src 'self'; "
-      "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'\r\n"
-      "Referrer-Policy: no-referrer\r\n"
-      "Cache-Control: no-store\r\n"
-      "X-Content-Type-Options: nosniff\r\n";
+    constexpr const char* securityHeaders
+        = "Content-Security-Policy: default-src 'none'; script-src 'self'; style-src 'self'; "
+          "connect-src 'self'; base-uri 'none'; form-action 'none'; frame-ancestors 'none'\r\n"
+          "Referrer-Policy: no-referrer\r\n"
+          "Cache-Control: no-store\r\n"
+          "X-Content-Type-Options: nosniff\r\n";
 
-std::string makeToken()
-{
-    std::random_device source;
-    std::string token;
-    for (int i = 0; i < 4; ++i) {
-        char word[9];
-        std::snprintf(word, sizeof word, "%08x", static_cast<unsigned>(source()));
-        token += word;
+    std::string makeToken()
+    {
+        std::random_device source;
+        std::string token;
+        for (int i = 0; i < 4; ++i) {
+            char word[9];
+            std::snprintf(word, sizeof word, "%08x", static_cast<unsigned>(source()));
+            token += word;
+        }
+        return token;
     }
-    return token;
-}
 
-std::string_view view(beast::string_view text)
-{
-    return { text.data(), text.size() };
-}
+    std::string_view view(beast::string_view text) { return { text.data(), text.size() }; }
 
-std::string streamMessage(const SharedView& view)
-{
-    return "data: " + sharedViewJson(view) + "\n\n";
-}
+    std::string streamMessage(const SharedView& view)
+    {
+        return "data: " + sharedViewJson(view) + "\n\n";
+    }
 
-// The whole response, headers and body, written as it is: every answer is small and final.
-std::string response(const char* status, const char* type, const std::string& body)
-{
-    return std::string("HTTP/1.1 ") + status + "\r\nContent-Type: " + type + "\r\n" + securityHeaders
-        + "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
+    // The whole response, headers and body, written as it is: every answer is small and final.
+    std::string response(const char* status, const char* type, const std::string& body)
+    {
+        return std::string("HTTP/1.1 ") + status + "\r\nContent-Type: " + type + "\r\n"
+            + securityHeaders + "Content-Length: " + std::to_string(body.size())
+            + "\r\nConnection: close\r\n\r\n" + body;
+    }
 
-const std::string& refusal()
-{
-    static const std::string text
-        = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-    return text;
-}
+    const std::string& refusal()
+    {
+        static const std::string text
+            = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        return text;
+    }
 
 } // namespace
 
@@ -179,7 +176,8 @@ asio::awaitable<void> ShareServer::Core::serve(tcp::socket socket)
     parser.header_limit(headerLimit);
     parser.body_limit(0);
     stream.expires_after(requestTime);
-    co_await http::async_read(stream, buffer, parser, asio::redirect_error(asio::use_awaitable, error));
+    co_await http::async_read(
+        stream, buffer, parser, asio::redirect_error(asio::use_awaitable, error));
     if (error || stopping)
         co_return; // too large, too slow, malformed or with a body: closed without a word
 
@@ -191,10 +189,12 @@ asio::awaitable<void> ShareServer::Core::serve(tcp::socket socket)
             co_await answer(stream,
                 response("503 Service Unavailable", "text/html; charset=utf-8", shareFullHtml()));
         else
-            co_await answer(stream, response("200 OK", "text/html; charset=utf-8", sharePageHtml()));
+            co_await answer(
+                stream, response("200 OK", "text/html; charset=utf-8", sharePageHtml()));
         break;
     case ShareRequest::script:
-        co_await answer(stream, response("200 OK", "text/javascript; charset=utf-8", sharePageScript()));
+        co_await answer(
+            stream, response("200 OK", "text/javascript; charset=utf-8", sharePageScript()));
         break;
     case ShareRequest::style:
         co_await answer(stream, response("200 OK", "text/css; charset=utf-8", sharePageStyle()));
@@ -248,8 +248,7 @@ asio::awaitable<void> ShareServer::Core::sendUpdates(beast::tcp_stream& stream, 
 ShareServer::ShareServer()
     : m_token(makeToken())
     , m_latestMessage(streamMessage(sharedView(0, {}, false)))
-{
-}
+{ }
 
 ShareServer::~ShareServer() { stop(); }
 
@@ -290,8 +289,7 @@ ShareStart ShareServer::start(const std::string& address)
             try {
                 core->io.run();
                 return;
-            } catch (...) {
-            }
+            } catch (...) { }
         }
     });
     return { true, port };

@@ -50,12 +50,10 @@ public:
         m_name = QStringLiteral("zlvphone") + id;
         m_hostAdapter = QStringLiteral("zlvh") + id;
         const QString phoneAdapter = QStringLiteral("zlvp") + id;
-        const QString subnet
-            = QStringLiteral("10.%1.%2.").arg((pid >> 8) % 250 + 1).arg(pid % 250);
+        const QString subnet = QStringLiteral("10.%1.%2.").arg((pid >> 8) % 250 + 1).arg(pid % 250);
         m_hostAddress = subnet + QStringLiteral("1");
-        const auto ip = [](const QStringList& arguments) {
-            return run(QStringLiteral("ip"), arguments);
-        };
+        const auto ip
+            = [](const QStringList& arguments) { return run(QStringLiteral("ip"), arguments); };
         m_ready = ip({ "netns", "add", m_name })
             && ip({ "link", "add", m_hostAdapter, "type", "veth", "peer", "name", phoneAdapter,
                 "netns", m_name })
@@ -90,8 +88,8 @@ public:
     {
         m_watcher.setProgram(network.inside().first());
         m_watcher.setArguments(network.inside().mid(1)
-            << "/usr/bin/python3" << QStringLiteral(ZELVANO_PAGE_WATCHER) << "chromium"
-            << profile << url);
+            << "/usr/bin/python3" << QStringLiteral(ZELVANO_PAGE_WATCHER) << "chromium" << profile
+            << url);
         m_watcher.start();
     }
     ~PhonePage()
@@ -107,7 +105,8 @@ public:
         QDeadlineTimer deadline(timeoutMs);
         while (!condition(m_shown) && !deadline.hasExpired()) {
             if (!m_watcher.canReadLine())
-                m_watcher.waitForReadyRead(static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
+                m_watcher.waitForReadyRead(
+                    static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
             while (m_watcher.canReadLine())
                 m_shown = QJsonDocument::fromJson(m_watcher.readLine()).object();
         }
@@ -115,7 +114,8 @@ public:
     }
     QJsonObject waitForFigure(const QString& figure, int timeoutMs = 5000)
     {
-        return waitFor([&](const QJsonObject& shown) { return shown["figure"] == figure; }, timeoutMs);
+        return waitFor(
+            [&](const QJsonObject& shown) { return shown["figure"] == figure; }, timeoutMs);
     }
     void tap() { m_watcher.write("tap\n"); }
     QString describe() const { return QString::fromUtf8(QJsonDocument(m_shown).toJson()); }
@@ -189,19 +189,17 @@ std::optional<QString> TestSharing::shareWithThePhone()
 {
     m_program = std::make_unique<RunningProgram>(*m_x, nullptr, QStringLiteral(ZELVANO_PROGRAM),
         m_root->filePath("work"), m_root->filePath("home"));
-    if (!m_program->start()
-        || !m_program->chooseMenuItem(
-            "p", [this] { return m_x->windowsTitled(sharingTitle).size() == 1; }))
+    if (!m_program->start() || !m_program->chooseMenuItem("p", [this] {
+            return m_x->windowsTitled(sharingTitle).size() == 1;
+        }))
         return std::nullopt;
     const QString window = m_x->windowsTitled(sharingTitle).first();
     // The phone's network is a virtual adapter's, offered after the machine's own: picked by its
     // name in the list, then the address copied from its field.
     QByteArray url;
     if (!m_x->keys(window, { "Tab" }) || !m_x->type(window, m_network->hostAdapter())
-        || !m_x->keys(window, { "shift+Tab", "ctrl+a", "ctrl+c" })
-        || !eventually([&] {
-               return run("xclip", { "-o", "-selection", "clipboard", "-display", display() },
-                          &url)
+        || !m_x->keys(window, { "shift+Tab", "ctrl+a", "ctrl+c" }) || !eventually([&] {
+               return run("xclip", { "-o", "-selection", "clipboard", "-display", display() }, &url)
                    && url.contains(m_network->hostAddress().toLatin1());
            })) {
         qWarning("the address copied: %s", url.constData());
@@ -225,8 +223,8 @@ namespace {
 // The seconds a figure of the page shows ("12:06"), or -1.
 int figureSeconds(const QJsonObject& shown)
 {
-    const auto match = QRegularExpression(QStringLiteral("^(\\d+):(\\d\\d)$"))
-                           .match(shown["figure"].toString());
+    const auto match
+        = QRegularExpression(QStringLiteral("^(\\d+):(\\d\\d)$")).match(shown["figure"].toString());
     return match.hasMatch() ? match.captured(1).toInt() * 60 + match.captured(2).toInt() : -1;
 }
 
@@ -260,11 +258,13 @@ void TestSharing::phoneFollowsTheTalkAndSeesTheProgramGo()
     QCOMPARE(phone.waitForFigure("0:02")["caption"].toString(), "○○○  1回目のベルまで 9:58");
     phone.tap();
     const QJsonObject swapped = phone.waitFor(
-        [](const QJsonObject& shown) { return shown["figure"].toString().startsWith("9:5"); }, 3000);
+        [](const QJsonObject& shown) { return shown["figure"].toString().startsWith("9:5"); },
+        3000);
     QVERIFY2(swapped["caption"].toString().contains("(経過 0:0"), qPrintable(phone.describe()));
     phone.tap();
     QVERIFY(m_program->clickControl(ControlId::Stop));
-    const int stoppedAt = figureSeconds(phone.waitFor([](const QJsonObject&) { return false; }, 1200));
+    const int stoppedAt
+        = figureSeconds(phone.waitFor([](const QJsonObject&) { return false; }, 1200));
     QVERIFY(stoppedAt >= 2);
     const QJsonObject standing = phone.waitFor([](const QJsonObject&) { return false; }, 3000);
     QVERIFY2(live(standing) && figureSeconds(standing) == stoppedAt, qPrintable(phone.describe()));
@@ -283,8 +283,8 @@ void TestSharing::hostileClientsLeaveTheTalkAndThePageAlone()
 {
     const std::optional<QString> url = shareWithThePhone();
     QVERIFY(url);
-    const auto address = QRegularExpression(QStringLiteral("^http://([0-9.]+):(\\d+)/(\\w+)/$"))
-                             .match(*url);
+    const auto address
+        = QRegularExpression(QStringLiteral("^http://([0-9.]+):(\\d+)/(\\w+)/$")).match(*url);
     QVERIFY(address.hasMatch());
     PhonePage phone(*m_network, *url, m_root->filePath("profile"));
     QVERIFY2(live(phone.waitFor([](const QJsonObject& shown) { return live(shown); }, 30000)),

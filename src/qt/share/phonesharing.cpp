@@ -29,9 +29,7 @@ void PhoneSharing::openWindow()
         else
             startOn(QString::fromStdString(addresses.front().address));
     }
-    m_window->show();
-    m_window->raise();
-    m_window->activateWindow();
+    m_window->showBesideMainWindow();
 }
 
 void PhoneSharing::startOn(const QString& address)

@@ -6,8 +6,8 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "share/shareserver.h"
 #include "share/sharedview.h"
+#include "share/shareserver.h"
 
 class QWidget;
 

@@ -3,13 +3,12 @@
 #include <stdexcept>
 
 #include <QPainter>
-
 #include <qrcodegen.hpp>
 
 namespace zelvano {
 
 namespace {
-constexpr int quietModules = 4;
+    constexpr int quietModules = 4;
 }
 
 QImage qrImage(const QString& text, int modulePixels)

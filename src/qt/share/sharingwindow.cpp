@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "core/formatstring.h"
@@ -15,11 +16,11 @@ namespace zelvano {
 
 namespace {
 
-// A module of 7 pixels makes a page's address about 7 cm wide on a usual screen: a phone's camera
-// reads it from half a metre and more.
-constexpr int qrModulePixels = 7;
+    // A module of 7 pixels makes a page's address about 7 cm wide on a usual screen: a phone's
+    // camera reads it from half a metre and more.
+    constexpr int qrModulePixels = 7;
 
-QString qs(const char* text) { return QString::fromUtf8(text); }
+    QString qs(const char* text) { return QString::fromUtf8(text); }
 
 } // namespace
 
@@ -77,6 +78,23 @@ void SharingWindow::showAddress(const QString& url, const char* reasonWhenEmpty)
 void SharingWindow::showDeviceCount(int count)
 {
     m_devices->setText(QString::fromStdString(formatString(texts::shareDevicesFormat, count)));
+}
+
+void SharingWindow::showBesideMainWindow()
+{
+    if (!isVisible()) {
+        adjustSize();
+        const QRect main = parentWidget()->frameGeometry();
+        const QRect room = parentWidget()->screen()->availableGeometry();
+        const int x = room.right() - main.right() >= width()
+            ? main.right() + 1
+            : qMax(room.left(), main.left() - width());
+        const int y = qBound(room.top(), main.top(), qMax(room.top(), room.bottom() - height()));
+        move(x, y);
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 } // namespace zelvano

@@ -26,6 +26,9 @@ public:
     // with the reason given.
     void showAddress(const QString& url, const char* reasonWhenEmpty);
     void showDeviceCount(int count);
+    // Shows the window beside the main window, where it leaves the main window's buttons free,
+    // on the side with room for it.
+    void showBesideMainWindow();
 
 signals:
     void addressChosen(const QString& address);

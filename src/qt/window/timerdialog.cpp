@@ -154,8 +154,8 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         connect(qobject_cast<QPushButton*>(control(id)), &QPushButton::clicked, m_slideTurns,
             &SlideTurnFeed::follow);
 
-    m_phoneSharing = new PhoneSharing(this,
-        [this] { return sharedView(m_lectern.seconds(), m_settings, remainingLarge()); });
+    m_phoneSharing = new PhoneSharing(
+        this, [this] { return sharedView(m_lectern.seconds(), m_settings, remainingLarge()); });
     connect(m_phoneSharing, &PhoneSharing::stateChanged, this, &TimerDialog::showSharingInCaption);
 
     loadSettings(platform, m_settings);
