@@ -1,5 +1,6 @@
 #include "win32/share/sharewindow.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/formatstring.h"
@@ -47,6 +48,22 @@ namespace {
     // context, finds it here.
     ShareWindow* filteredWindow = nullptr;
 
+    // Where a window of the size given goes beside the main window: on its right, or on its left
+    // where the screen has no room on the right, and wholly on the screen in any case.
+    POINT besideOwner(HWND owner, LONG frameWidth, LONG frameHeight)
+    {
+        RECT frame {};
+        GetWindowRect(owner, &frame);
+        MONITORINFO screen {};
+        screen.cbSize = sizeof screen;
+        GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &screen);
+        const RECT& work = screen.rcWork;
+        const LONG x
+            = frame.right + frameWidth <= work.right ? frame.right : frame.left - frameWidth;
+        return { std::clamp(x, work.left, std::max(work.left, work.right - frameWidth)),
+            std::clamp(frame.top, work.top, std::max(work.top, work.bottom - frameHeight)) };
+    }
+
 } // namespace
 
 ShareWindow::ShareWindow(HINSTANCE instance, std::function<void()> onStop,
@@ -88,12 +105,11 @@ void ShareWindow::open(HWND owner)
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT frame { 0, 0, scaled(clientWidth), scaled(clientHeight) };
     AdjustWindowRectEx(&frame, style, FALSE, 0);
-    // Beside the main window's top right corner, where it covers the least of it.
-    RECT ownerFrame {};
-    GetWindowRect(owner, &ownerFrame);
-    CreateWindowExW(0, className, widen(texts::shareWindowCaption).c_str(), style, ownerFrame.right,
-        ownerFrame.top, frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-        m_instance, this);
+    const LONG frameWidth = frame.right - frame.left;
+    const LONG frameHeight = frame.bottom - frame.top;
+    const POINT place = besideOwner(owner, frameWidth, frameHeight);
+    CreateWindowExW(0, className, widen(texts::shareWindowCaption).c_str(), style, place.x, place.y,
+        frameWidth, frameHeight, owner, nullptr, m_instance, this);
     if (!m_window)
         return;
     createControls();
@@ -111,7 +127,20 @@ void ShareWindow::close()
 
 void ShareWindow::createControls()
 {
-    // The system's message font, at this screen's DPI.
+    const std::array<std::string, 7> texts { texts::shareScanHint, texts::shareAddressLabel, "",
+        texts::shareNetworkLabel, "", "", texts::shareStopButton };
+    for (std::size_t i = 0; i < places.size(); ++i)
+        CreateWindowExW(0, places[i].kind, widen(texts[i]).c_str(),
+            WS_CHILD | WS_VISIBLE | places[i].style, 0, 0, 0, 0, m_window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(places[i].id)), m_instance, nullptr);
+    layOut();
+    SetFocus(control(ShareControlId::Address));
+}
+
+// The controls and their font at the window's DPI, when it opens and when it moves to a screen of
+// another scale.
+void ShareWindow::layOut()
+{
     NONCLIENTMETRICSW metrics {};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
@@ -120,22 +149,19 @@ void ShareWindow::createControls()
     ReleaseDC(nullptr, screen);
     metrics.lfMessageFont.lfHeight
         = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(m_dpi), systemDpi);
-    m_font = CreateFontIndirectW(&metrics.lfMessageFont);
-
-    const std::array<std::string, 7> texts { texts::shareScanHint, texts::shareAddressLabel, "",
-        texts::shareNetworkLabel, "", "", texts::shareStopButton };
-    for (std::size_t i = 0; i < places.size(); ++i) {
-        const ControlPlace& place = places[i];
+    const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+    for (const ControlPlace& place : places) {
         const bool button = place.id == ShareControlId::Stop;
         const int x = button ? margin + width - 140 : margin;
         const int w = button ? 140 : width;
-        const HWND made = CreateWindowExW(0, place.kind, widen(texts[i]).c_str(),
-            WS_CHILD | WS_VISIBLE | place.style, scaled(x), scaled(place.y), scaled(w),
-            scaled(place.height), m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)),
-            m_instance, nullptr);
-        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        const HWND made = control(place.id);
+        MoveWindow(made, scaled(x), scaled(place.y), scaled(w), scaled(place.height), FALSE);
+        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
-    SetFocus(control(ShareControlId::Address));
+    if (m_font)
+        DeleteObject(m_font);
+    m_font = font;
+    InvalidateRect(m_window, nullptr, TRUE);
 }
 
 void ShareWindow::showAddress(
@@ -220,6 +246,15 @@ LRESULT ShareWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_DPICHANGED: {
+        m_dpi = HIWORD(wParam);
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top,
+            suggested->right - suggested->left, suggested->bottom - suggested->top,
+            SWP_NOZORDER | SWP_NOACTIVATE);
+        layOut();
+        return 0;
+    }
     case WM_DESTROY:
         if (m_filter)
             UnhookWindowsHookEx(m_filter);

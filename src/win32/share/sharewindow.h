@@ -50,6 +50,7 @@ private:
     static LRESULT CALLBACK messageFilter(int code, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
+    void layOut();
     HWND control(ShareControlId id) const;
     int scaled(int pixelsAt96) const;
     RECT qrRect() const;
