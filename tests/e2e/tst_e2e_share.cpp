@@ -107,7 +107,7 @@ public:
             if (!m_watcher.canReadLine())
                 m_watcher.waitForReadyRead(
                     static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
-            while (m_watcher.canReadLine())
+            while (m_watcher.canReadLine() && !condition(m_shown))
                 m_shown = QJsonDocument::fromJson(m_watcher.readLine()).object();
         }
         return m_shown;
