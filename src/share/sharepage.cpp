@@ -62,11 +62,11 @@ const std::string& shareFullHtml()
     return html;
 }
 
-// The page keeps one update stream open. Each message is the whole view; the program sends one at
-// every change and at least one a second, so a page that has heard nothing for 2.5 s has lost the
-// program: it greys the time, says so, and opens the stream anew until it hears again, which also
-// covers a phone waking from sleep or a network that came back. Nothing runs between messages but
-// a check once a second, and the page is repainted only when what it shows changes.
+// The page keeps one update stream open. Each message is the whole view; the program sends one
+// at every change and at least one every 1.5 s, so a page that has heard nothing for 2.5 s has
+// lost the program: it greys the time, says so, and opens the stream anew until it hears again,
+// which also covers a phone waking from sleep or a network that came back. Nothing runs between
+// messages but a check once a second, and the page is repainted only when what it shows changes.
 const std::string& sharePageScript()
 {
     static const std::string script = R"js("use strict";

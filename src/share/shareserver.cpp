@@ -31,8 +31,10 @@ namespace {
     constexpr auto requestTime = 5s;
     // A device that has not taken one message within this is no longer reading, and is dropped.
     constexpr auto writeTime = 10s;
-    // Each device hears at least this often, so its page knows the program is still there.
-    constexpr auto heartbeat = 1s;
+    // Each device hears at least this often, so its page knows the program is still there: more
+    // than the second between two views of a running talk, which then sends one message a second,
+    // and well under the page's 2.5 s of silence before it calls the connection lost.
+    constexpr auto heartbeat = 1500ms;
     // The system's buffer for each device's stream: small, so a device that stops reading stalls
     // the writes (and is dropped) after a few minutes of messages rather than hours.
     constexpr int sendBuffer = 16 * 1024;
