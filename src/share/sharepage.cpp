@@ -176,7 +176,7 @@ body { background: #000; color: #F2F2F2; font-family: sans-serif; -webkit-user-s
     user-select: none; touch-action: manipulation; }
 #face { display: flex; flex-direction: column; align-items: center; justify-content: center;
     height: 100%; cursor: pointer; }
-#figure { font-size: min(27vw, 52vh); line-height: 1; font-weight: bold; white-space: nowrap;
+#figure { font-size: min(30vw, 52vh); line-height: 1; font-weight: bold; white-space: nowrap;
     font-variant-numeric: tabular-nums; }
 #caption { font-size: min(5.5vw, 9vh); margin-top: 0.4em; white-space: nowrap; }
 #lost { font-size: min(7vw, 10vh); margin-top: 0.4em; }
