@@ -125,4 +125,24 @@ inline constexpr const char* marksCaptionGap = "  ";
 inline constexpr std::array<const char*, 4> bellPhaseDescriptions { "ベルはまだ鳴っていません",
     "1回目のベルを過ぎました", "2回目のベルを過ぎました", "3回目のベルを過ぎました" };
 
+// Showing the time on a phone: the window's menu item, the sharing window, the main window's sign
+// while sharing is on, and the page the phones are sent.
+inline constexpr const char* shareMenuItem = "スマートフォンで表示(&P)...";
+inline constexpr const char* shareWindowCaption = "スマートフォンで表示";
+inline constexpr const char* shareScanHint = "スマートフォンのカメラでこのコードを読み取ってください";
+inline constexpr const char* shareAddressLabel = "アドレス";
+inline constexpr const char* shareNetworkLabel = "ネットワーク";
+inline constexpr const char* shareDevicesFormat = "表示中の端末: %d台";
+inline constexpr const char* shareStopButton = "共有を停止(&S)";
+inline constexpr const char* shareIndicatorFormat = "スマートフォンで表示中 (%d台)";
+inline constexpr const char* shareNoNetwork
+    = "使えるネットワークがありません。Wi-Fiかケーブルでネットワークにつないでください";
+inline constexpr const char* shareNotStarted = "共有を開始できませんでした";
+inline constexpr const char* sharePageTitle = "Zelvano";
+inline constexpr const char* shareConnectionLost = "接続が切れました";
+inline constexpr const char* shareFullscreenButton = "全画面";
+inline constexpr const char* shareTapHint = "タップで経過時間と残り時間を切り替え";
+inline constexpr const char* shareTooManyDevices
+    = "表示できる端末は16台までです。ほかの端末で表示を閉じてから、もう一度開いてください";
+
 } // namespace zelvano::texts

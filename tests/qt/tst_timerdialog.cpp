@@ -621,12 +621,13 @@ void TestTimerDialog::contextMenuEndsWithTheAboutItem()
     }
     QVERIFY(menu.answered());
     // Without X no keys are seen: the item says that only pdfpc's turns count.
-    QCOMPARE(items.size() >= 7 ? items.mid(items.size() - 7) : items,
+    QCOMPARE(items.size() >= 8 ? items.mid(items.size() - 8) : items,
         (QStringList { QString::fromUtf8(texts::stayOnTopMenuItem),
             QString::fromUtf8(texts::bellColoursMenuItem),
             QString::fromUtf8(texts::speakerViewMenuItem),
             QString::fromUtf8(texts::remainingLargeMenuItem),
-            QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem), "--",
+            QString::fromUtf8(qttexts::lapsFromSlideTurnsPdfpcOnlyMenuItem),
+            QString::fromUtf8(texts::shareMenuItem), "--",
             QString::fromUtf8(texts::aboutMenuItem) }));
     QCOMPARE(about.size(), 1);
 }

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -31,6 +33,7 @@ const QString inspector = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_inspector
 const QString plantedWinmm = QStringLiteral(ZELVANO_WINDOWS_DIR "/planted/winmm.dll");
 const QString powerPoint = QStringLiteral(ZELVANO_WINDOWS_DIR "/zelvano_standin_powerpoint.exe");
 const QString slidesTitle = QStringLiteral("Slides");
+const QString sharingTitle = QStringLiteral("スマートフォンで表示");
 // Wine's own libraries for the ones a Windows program would otherwise download; one scenario
 // adds to it.
 const QByteArray defaultDllOverrides = "mscoree,mshtml=";
@@ -80,6 +83,7 @@ bool ringsFollow(const std::vector<double>& strikes, int count)
 // The items of the window menu, counted up from its end.
 enum WindowMenuItem {
     aboutItem = 1,
+    shareItem,
     lapsFromSlideTurnsItem,
     remainingLargeItem,
     speakerViewItem,
@@ -122,6 +126,78 @@ bool says(QProcess& helper, QStringList& said, const QString& line)
         15000);
 }
 
+// Runs a command to its end; whether it succeeded.
+bool succeeds(const QString& command, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(command, arguments);
+    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+// A network of the scenario's own: a namespace whose one adapter besides loopback is an end of a
+// veth pair kept inside it. A program started in it offers that adapter's address alone, and a
+// browser started in it reaches that address without a packet leaving the namespace.
+class PrivateNetwork final
+{
+public:
+    static inline const QString address = QStringLiteral("10.231.0.1");
+
+    PrivateNetwork()
+        : m_name(QStringLiteral("zlvwine%1").arg(QCoreApplication::applicationPid()))
+    {
+        const auto ip = [this](const QStringList& arguments) {
+            return succeeds(QStringLiteral("ip"), QStringList { "-n", m_name } + arguments);
+        };
+        m_ready = succeeds(QStringLiteral("ip"), { "netns", "add", m_name })
+            && ip({ "link", "add", "zlvw", "type", "veth", "peer", "name", "zlvp" })
+            && ip({ "addr", "add", address + "/24", "dev", "zlvw" })
+            && ip({ "link", "set", "zlvw", "up" }) && ip({ "link", "set", "zlvp", "up" })
+            && ip({ "link", "set", "lo", "up" });
+    }
+    ~PrivateNetwork() { succeeds(QStringLiteral("ip"), { "netns", "del", m_name }); }
+
+    bool isReady() const { return m_ready; }
+    // A command line that runs a program inside the namespace.
+    QStringList inside() const { return { "ip", "netns", "exec", m_name }; }
+
+private:
+    QString m_name;
+    bool m_ready = false;
+};
+
+// Chromium, headless in the private network, showing a page, as the page watcher reports what it
+// shows at each change.
+class PhonePage final
+{
+public:
+    PhonePage(const PrivateNetwork& network, const QString& url, const QString& profile)
+    {
+        m_watcher.start(network.inside().first(),
+            network.inside().mid(1) << "/usr/bin/python3" << QStringLiteral(ZELVANO_PAGE_WATCHER)
+                                    << "chromium" << profile << url);
+    }
+    ~PhonePage()
+    {
+        m_watcher.closeWriteChannel();
+        if (!m_watcher.waitForFinished(10000))
+            m_watcher.kill();
+        m_watcher.waitForFinished(5000);
+    }
+    // What it shows now.
+    QJsonObject shown()
+    {
+        m_watcher.waitForReadyRead(50);
+        while (m_watcher.canReadLine())
+            m_shown = QJsonDocument::fromJson(m_watcher.readLine()).object();
+        return m_shown;
+    }
+
+private:
+    QProcess m_watcher;
+    QJsonObject m_shown;
+};
+
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
 QString windowsPath(const QString& path)
 {
@@ -156,14 +232,16 @@ private slots:
     void slideKeysRecordOneLapPerSlideAndTheChoiceIsKept();
     void powerPointShowsRecordLapsBySlideNumber();
     void unreadableChoicesGiveTheDefaultsAndTheChoicesHoldForTheSession();
+    void phoneShowsTheTimeSharedThroughTheMenu();
 
 private:
     QString work(const QString& name = {}) const
     {
         return m_root->filePath(QStringLiteral("work/") + name);
     }
-    RunningProgram* launch(const QString& path = program);
-    std::optional<MainWindow> readMainWindow() const;
+    RunningProgram* launch(const QString& path = program, const QStringList& inside = {});
+    // Read by its title, which tells while sharing is on.
+    std::optional<MainWindow> readMainWindow(const QString& title = mainTitle) const;
     std::optional<ScreenReaderView> readScreenReaderNames() const;
     // Polls the main window until check holds; the last reading either way.
     std::optional<MainWindow> waitForMainWindow(
@@ -269,10 +347,10 @@ void TestWindowsProgram::endWine()
     QProcess::execute(QStringLiteral("wineserver"), { QStringLiteral("--wait") });
 }
 
-RunningProgram* TestWindowsProgram::launch(const QString& path)
+RunningProgram* TestWindowsProgram::launch(const QString& path, const QStringList& inside)
 {
     m_program = std::make_unique<RunningProgram>(*m_x, m_sound.get(), path, work(),
-        m_root->filePath(QStringLiteral("home")), QStringList { QStringLiteral("wine") });
+        m_root->filePath(QStringLiteral("home")), inside + QStringList { QStringLiteral("wine") });
     if (!m_program->start()) {
         qWarning("the main window did not appear; %s", qPrintable(m_program->describeState()));
         return nullptr;
@@ -389,9 +467,9 @@ std::optional<int> TestWindowsProgram::turnSlide(
     });
 }
 
-std::optional<MainWindow> TestWindowsProgram::readMainWindow() const
+std::optional<MainWindow> TestWindowsProgram::readMainWindow(const QString& title) const
 {
-    const std::optional<QStringList> lines = inspect({ QStringLiteral("controls"), mainTitle });
+    const std::optional<QStringList> lines = inspect({ QStringLiteral("controls"), title });
     if (!lines)
         return std::nullopt;
     MainWindow window;
@@ -1044,6 +1122,101 @@ void TestWindowsProgram::unreadableChoicesGiveTheDefaultsAndTheChoicesHoldForThe
     QCOMPARE(readFile(work(QStringLiteral("config.ini"))), settings);
     QVERIFY(running->keys({ QStringLiteral("Escape") }));
     QCOMPARE(running->waitForExit(), 0);
+}
+
+// The time on a phone, served by the Windows program: sharing switched on through the window
+// menu, the address read from the sharing window and from its QR code, and the page, opened by
+// Chromium in the program's private network, showing what the main display shows through Start,
+// an attack of hostile clients and Stop. The main window's title counts the phone; the sharing
+// window's Stop, reached from the keyboard, ends sharing, and the page says it has lost the
+// program.
+void TestWindowsProgram::phoneShowsTheTimeSharedThroughTheMenu()
+{
+    const PrivateNetwork network;
+    if (!network.isReady())
+        QSKIP("no network namespace of the scenario's own (making one needs root): no page tried");
+    RunningProgram* running = launch(program, network.inside());
+    QVERIFY(running);
+    QVERIFY(chooseFromWindowMenu(*running, shareItem));
+    QVERIFY(waitForTitle(sharingTitle, true));
+    const QString url = inspect({ QStringLiteral("controls"), sharingTitle })
+                            .value_or(QStringList())
+                            .filter(QRegularExpression(QStringLiteral("^control\t103\t")))
+                            .value(0)
+                            .section(u'\t', 4);
+    QVERIFY2(QRegularExpression(QStringLiteral("^http://10\\.231\\.0\\.1:\\d+/[0-9a-f]{32}/$"))
+                 .match(url)
+                 .hasMatch(),
+        qPrintable(url));
+    const QString screen = m_root->filePath(QStringLiteral("screen.png"));
+    QVERIFY(m_x->screenshot(screen));
+    QProcess decoder;
+    decoder.start(QStringLiteral("zbarimg"), { "-q", "--raw", screen });
+    QVERIFY(decoder.waitForFinished(15000));
+    QCOMPARE(QString::fromUtf8(decoder.readAllStandardOutput()).trimmed(), url);
+
+    const QString sharingMainTitle = mainTitle + QStringLiteral("  スマートフォンで表示中 (%1台)");
+    QVERIFY(waitForTitle(sharingMainTitle.arg(0), true));
+    QVERIFY(running->clickControl(ControlId::Start));
+    PhonePage page(network, url, m_root->filePath(QStringLiteral("phone")));
+    QVERIFY(waitForTitle(sharingMainTitle.arg(1), true, 20000));
+    // Read one after the other, the two may straddle a second; soon they agree.
+    int seconds = -1;
+    const auto pageShowsTheDisplay = [&] {
+        const std::optional<MainWindow> window = readMainWindow(sharingMainTitle.arg(1));
+        seconds = window ? displaySeconds(window->text(ControlId::TimeDisplay)) : -1;
+        const QJsonObject shown = page.shown();
+        return shown[QLatin1String("figure")].toString() == lecternTime(seconds)
+            && shown[QLatin1String("caption")].toString()
+            == QStringLiteral("○○○  1回目のベルまで ") + lecternTime(600 - seconds)
+            && !shown[QLatin1String("lost")].toBool();
+    };
+    QVERIFY2(eventually([&] { return pageShowsTheDisplay() && seconds >= 2; }, 15000),
+        qPrintable(QString::fromUtf8(QJsonDocument(page.shown()).toJson())));
+
+    // Clients that misbehave, from the same network, are refused or dropped by the Windows
+    // program's reactor as by Linux's, and neither the talk nor the phone's page notices.
+    const auto address
+        = QRegularExpression(QStringLiteral("^http://([0-9.]+):(\\d+)/(\\w+)/$")).match(url);
+    QProcess clients;
+    const int secondsBefore = seconds;
+    QElapsedTimer attack;
+    attack.start();
+    clients.start(network.inside().first(),
+        network.inside().mid(1) << "/usr/bin/python3" << QStringLiteral(ZELVANO_HOSTILE_CLIENTS)
+                                << address.captured(1) << address.captured(2)
+                                << address.captured(3));
+    QVERIFY(clients.waitForFinished(60000));
+    QCOMPARE(QString::fromUtf8(clients.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+        QStringList({ "wrongToken refused", "noToken refused", "otherMethod refused",
+            "foreignHost refused", "hugeHeader closed", "trickle dropped", "crowd served",
+            "devices 16 HTTP/1.1 503 Service Unavailable", "nonReader held" }));
+    QVERIFY(eventually(pageShowsTheDisplay, 5000));
+    QVERIFY2(std::abs(seconds - secondsBefore - int(attack.elapsed() / 1000)) <= 2,
+        qPrintable(QStringLiteral("%1 s shown after %2 s")
+                       .arg(seconds - secondsBefore)
+                       .arg(attack.elapsed() / 1000)));
+    // Stopped, both stay at the second they stopped at.
+    QVERIFY(running->clickControl(ControlId::Stop));
+    QVERIFY(eventually(pageShowsTheDisplay, 5000));
+    const int stoppedAt = seconds;
+    QThread::msleep(2000);
+    QVERIFY(pageShowsTheDisplay());
+    QCOMPARE(seconds, stoppedAt);
+
+    const std::optional<QString> sharing = m_x->waitForWindow(sharingTitle);
+    QVERIFY(sharing);
+    QVERIFY(m_x->keys(*sharing, { "Tab", "Tab", "space" }));
+    QVERIFY(waitForTitle(sharingTitle, false));
+    QVERIFY(waitForTitle(mainTitle, true));
+    QVERIFY(eventually(
+        [&] {
+            const QJsonObject shown = page.shown();
+            return shown[QLatin1String("lost")].toBool()
+                && shown[QLatin1String("lostText")].toString()
+                == QStringLiteral("接続が切れました");
+        },
+        6000));
 }
 
 QTEST_APPLESS_MAIN(TestWindowsProgram)

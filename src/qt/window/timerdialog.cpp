@@ -23,6 +23,7 @@
 #include "clock/laplog.h"
 #include "clock/presentationtimer.h"
 #include "clock/settingsediting.h"
+#include "core/formatstring.h"
 #include "core/phasecolours.h"
 #include "core/texts.h"
 #include "core/windowlayout.h"
@@ -33,10 +34,12 @@
 #include "qt/desktop/focuskeeper.h"
 #include "qt/desktop/windowplacement.h"
 #include "qt/lectern/speakerview.h"
+#include "qt/share/phonesharing.h"
 #include "qt/slides/slideturnfeed.h"
 #include "qt/window/laplist.h"
 #include "qt/window/precisetick.h"
 #include "qt/window/timedisplay.h"
+#include "share/sharedview.h"
 
 namespace zelvano {
 
@@ -151,6 +154,10 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
         connect(qobject_cast<QPushButton*>(control(id)), &QPushButton::clicked, m_slideTurns,
             &SlideTurnFeed::follow);
 
+    m_phoneSharing = new PhoneSharing(
+        this, [this] { return sharedView(m_lectern.seconds(), m_settings, remainingLarge()); });
+    connect(m_phoneSharing, &PhoneSharing::stateChanged, this, &TimerDialog::showSharingInCaption);
+
     loadSettings(platform, m_settings);
     showSettings(m_context);
     m_display->setFont(displayFont());
@@ -188,6 +195,17 @@ void TimerDialog::showTime()
     m_display->setText(qs(shown.text), shown.bellPhase);
     if (SpeakerView* view = speakerView())
         view->showContent();
+    if (m_phoneSharing)
+        m_phoneSharing->showView();
+}
+
+void TimerDialog::showSharingInCaption()
+{
+    QString caption = QString::fromUtf8(texts::windowCaption);
+    if (m_phoneSharing->isOn())
+        caption += QStringLiteral("  ")
+            + qs(formatString(texts::shareIndicatorFormat, m_phoneSharing->deviceCount()));
+    setWindowTitle(caption);
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)
@@ -370,6 +388,7 @@ void TimerDialog::setRemainingLarge(bool on)
     m_lectern.setRemainingLarge(on);
     if (SpeakerView* view = speakerView())
         view->showContent();
+    m_phoneSharing->showView();
 }
 
 void TimerDialog::setLapsFromSlideTurns(bool on)
@@ -419,6 +438,8 @@ void TimerDialog::showContextMenu(const QPoint& globalPos)
         QString::fromUtf8(m_slideTurns->menuItemText()), this, &TimerDialog::setLapsFromSlideTurns);
     laps->setCheckable(true);
     laps->setChecked(lapsFromSlideTurns());
+    menu.addAction(
+        QString::fromUtf8(texts::shareMenuItem), m_phoneSharing, &PhoneSharing::openWindow);
     menu.addSeparator();
     menu.addAction(QString::fromUtf8(texts::aboutMenuItem), this, &TimerDialog::aboutRequested);
     menu.exec(globalPos);

@@ -21,6 +21,7 @@ namespace zelvano {
 
 class FocusKeeper;
 class LapList;
+class PhoneSharing;
 class PreciseTick;
 class SlideTurnFeed;
 class SpeakerView;
@@ -72,6 +73,8 @@ public:
     // The slide show's page turns record laps, as a click on the Slide button does.
     void setLapsFromSlideTurns(bool on);
     bool lapsFromSlideTurns() const;
+    // Phones on the local network showing the speaker's view, while sharing is on.
+    PhoneSharing& phoneSharing() const { return *m_phoneSharing; }
 
 signals:
     // The About entry of the window's context menu was chosen.
@@ -91,6 +94,8 @@ private:
     void remember(bool WindowChoices::*choice, bool on);
     // The seconds shown, on the display and in the speaker's view, as the bells now tell them.
     void showTime();
+    // The caption tells while phones may watch, and how many do.
+    void showSharingInCaption();
 
     TimerState m_state;
     BellSettings m_settings;
@@ -107,6 +112,7 @@ private:
     Lectern m_lectern; // the seconds shown and the view's choices, while the view comes and goes
     QPointer<SpeakerView> m_speakerView;
     SlideTurnFeed* m_slideTurns = nullptr;
+    PhoneSharing* m_phoneSharing = nullptr;
     ChoicesFile m_choices;
 };
 

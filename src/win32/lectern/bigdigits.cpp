@@ -2,6 +2,7 @@
 
 #include "lectern/lecternlayout.h"
 #include "platform/widestring_win32.h"
+#include "win32/desktop/windowowner.h"
 #include "win32/window/displaycolouring.h"
 
 namespace zelvano {
@@ -39,13 +40,7 @@ HWND BigDigits::create(HWND parent, HINSTANCE instance)
 
 LRESULT CALLBACK BigDigits::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* digits
-            = static_cast<BigDigits*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(digits));
-        digits->m_window = window;
-    }
-    auto* digits = reinterpret_cast<BigDigits*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* digits = windowOwner(window, message, lParam, &BigDigits::m_window);
     if (!digits)
         return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {

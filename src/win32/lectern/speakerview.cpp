@@ -8,6 +8,7 @@
 #include "lectern/speakerscreen.h"
 #include "platform/widestring_win32.h"
 #include "win32/desktop/screendpi.h"
+#include "win32/desktop/windowowner.h"
 
 namespace zelvano {
 
@@ -142,13 +143,7 @@ void SpeakerView::followScreens()
 
 LRESULT CALLBACK SpeakerView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_NCCREATE) {
-        auto* view
-            = static_cast<SpeakerView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-        view->m_window = window;
-    }
-    auto* view = reinterpret_cast<SpeakerView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = windowOwner(window, message, lParam, &SpeakerView::m_window);
     return view ? view->handle(message, wParam, lParam)
                 : DefWindowProcW(window, message, wParam, lParam);
 }

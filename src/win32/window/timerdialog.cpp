@@ -31,6 +31,7 @@ namespace {
     constexpr UINT speakerViewCommand = 0x0040;
     constexpr UINT remainingLargeCommand = 0x0050;
     constexpr UINT lapsFromSlideTurnsCommand = 0x0060;
+    constexpr UINT shareCommand = 0x0070;
     // A chosen report path may be long; the chooser needs room for it.
     constexpr DWORD pathRoom = 32768;
 
@@ -68,6 +69,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTA
     , m_instance(instance)
     , m_speakerView(instance, m_annotations, m_lectern, m_settings)
     , m_slides(m_context)
+    , m_sharing(instance, m_lectern, m_settings)
 { }
 
 // The display font goes after its window, which is gone once run() returns.
@@ -124,6 +126,10 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         SetWindowLongPtrW(m_window, DWLP_MSGRESULT, m_buttons.mouseActivation(lParam));
         return TRUE;
     case WM_TIMER:
+        if (wParam == PhoneSharing::timerId) {
+            m_sharing.showDeviceCount();
+            return TRUE;
+        }
         if (m_tick && m_tick->isDue())
             onTick(m_context);
         return TRUE;
@@ -154,6 +160,10 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         }
         if ((wParam & 0xFFF0) == lapsFromSlideTurnsCommand) {
             toggleLapsFromSlideTurns();
+            return TRUE;
+        }
+        if ((wParam & 0xFFF0) == shareCommand) {
+            m_sharing.open(m_window);
             return TRUE;
         }
         return FALSE;
@@ -194,6 +204,7 @@ INT_PTR TimerDialog::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_tick)
             m_tick->kill();
         m_speakerView.close();
+        m_sharing.stop();
         m_slides.detach();
         // The display is among the named controls, and its description goes with its name.
         for (const auto& entry : screenReaderNames)
@@ -215,6 +226,7 @@ void TimerDialog::initialise()
             menu, MF_STRING, remainingLargeCommand, widen(texts::remainingLargeMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, lapsFromSlideTurnsCommand,
             widen(texts::lapsFromSlideTurnsMenuItem).c_str());
+        AppendMenuW(menu, MF_STRING, shareCommand, widen(texts::shareMenuItem).c_str());
         AppendMenuW(menu, MF_STRING, aboutCommand, widen(texts::aboutMenuItem).c_str());
     }
     const UINT dpi = windowDpi(m_window);
@@ -340,6 +352,7 @@ void TimerDialog::toggleRemainingLarge()
 {
     m_lectern.setRemainingLarge(!m_lectern.choices().remainingLarge);
     m_speakerView.refresh();
+    m_sharing.publish();
     checkMenuItem(remainingLargeCommand, m_lectern.choices().remainingLarge);
     remember(&WindowChoices::remainingLarge, m_lectern.choices().remainingLarge);
 }
@@ -437,6 +450,7 @@ void TimerDialog::showTime()
     SetWindowTextW(display, widen(shown.text).c_str());
     UpdateWindow(display);
     m_speakerView.refresh();
+    m_sharing.publish();
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)

@@ -15,6 +15,7 @@
 #include "win32/desktop/accessibleannotations.h"
 #include "win32/desktop/slideshowbuttons.h"
 #include "win32/lectern/speakerview.h"
+#include "win32/share/phonesharing.h"
 #include "win32/slides/slidesources.h"
 #include "win32/window/displaycolouring.h"
 #include "win32/window/tick.h"
@@ -97,6 +98,7 @@ private:
     SpeakerView m_speakerView;
     SlideShowButtons m_buttons;
     SlideSources m_slides;
+    PhoneSharing m_sharing; // after the lectern and the bells it reads
     ChoicesFile m_choices; // as read at the start, with every change since
 };
 

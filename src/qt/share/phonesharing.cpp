@@ -1,0 +1,79 @@
+#include "qt/share/phonesharing.h"
+
+#include "core/texts.h"
+#include "qt/share/sharingwindow.h"
+#include "share/networkaddress.h"
+
+namespace zelvano {
+
+PhoneSharing::PhoneSharing(QWidget* mainWindow, std::function<SharedView()> currentView)
+    : QObject(mainWindow)
+    , m_mainWindow(mainWindow)
+    , m_currentView(std::move(currentView))
+{
+    m_poll.setInterval(500);
+    connect(&m_poll, &QTimer::timeout, this, &PhoneSharing::pollDevices);
+}
+
+PhoneSharing::~PhoneSharing() = default;
+
+void PhoneSharing::openWindow()
+{
+    if (!m_window) {
+        const auto addresses = usableAddresses(platformNetworkAddresses());
+        m_window = new SharingWindow(m_mainWindow, addresses);
+        connect(m_window, &SharingWindow::addressChosen, this, &PhoneSharing::startOn);
+        connect(m_window, &SharingWindow::stopRequested, this, &PhoneSharing::stop);
+        if (addresses.empty())
+            m_window->showAddress({}, texts::shareNoNetwork);
+        else
+            startOn(QString::fromStdString(addresses.front().address));
+    }
+    m_window->showBesideMainWindow();
+}
+
+void PhoneSharing::startOn(const QString& address)
+{
+    m_server.publish(m_currentView());
+    const ShareStart started = m_server.start(address.toStdString());
+    if (started.started) {
+        m_poll.start();
+    } else {
+        m_poll.stop();
+    }
+    if (m_window)
+        m_window->showAddress(QString::fromStdString(m_server.url()), texts::shareNotStarted);
+    pollDevices();
+    emit stateChanged();
+}
+
+void PhoneSharing::stop()
+{
+    m_server.stop();
+    m_poll.stop();
+    if (m_window) {
+        m_window->close();
+        m_window->deleteLater();
+    }
+    pollDevices();
+    emit stateChanged();
+}
+
+void PhoneSharing::showView()
+{
+    if (isOn())
+        m_server.publish(m_currentView());
+}
+
+void PhoneSharing::pollDevices()
+{
+    const int devices = m_server.deviceCount();
+    if (m_window)
+        m_window->showDeviceCount(devices);
+    if (devices != m_shownDevices) {
+        m_shownDevices = devices;
+        emit stateChanged();
+    }
+}
+
+} // namespace zelvano
