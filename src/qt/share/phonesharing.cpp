@@ -34,6 +34,10 @@ void PhoneSharing::openWindow()
 
 void PhoneSharing::startOn(const QString& address)
 {
+    // The address in use picked again: the devices watching keep their connections.
+    if (isOn() && address == m_address)
+        return;
+    m_address = address;
     m_server.publish(m_currentView());
     const ShareStart started = m_server.start(address.toStdString());
     if (started.started) {

@@ -47,6 +47,7 @@ private:
     std::function<SharedView()> m_currentView;
     ShareServer m_server;
     QPointer<SharingWindow> m_window;
+    QString m_address; // the address listened on, while sharing is on
     QTimer m_poll; // reads the count of devices while sharing is on
     int m_shownDevices = 0;
 };
