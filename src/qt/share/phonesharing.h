@@ -48,7 +48,7 @@ private:
     ShareServer m_server;
     QPointer<SharingWindow> m_window;
     QString m_address; // the address listened on, while sharing is on
-    QTimer m_poll; // reads the count of devices while sharing is on
+    QTimer m_poll; // reads the count of devices while sharing is on and no view is sent
     int m_shownDevices = 0;
 };
 
