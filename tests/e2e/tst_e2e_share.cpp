@@ -70,6 +70,11 @@ public:
     }
 
     bool isReady() const { return m_ready; }
+    // Takes the laptop's end of the pair down or up again, as when the Wi-Fi drops and returns.
+    bool setLink(bool up) const
+    {
+        return run(QStringLiteral("ip"), { "link", "set", m_hostAdapter, up ? "up" : "down" });
+    }
     const QString& hostAdapter() const { return m_hostAdapter; }
     const QString& hostAddress() const { return m_hostAddress; }
     // A command line that runs a program inside the namespace.
@@ -246,9 +251,9 @@ bool live(const QJsonObject& shown)
 } // namespace
 
 // With the sharing window closed, the page shows what the speaker's view shows, follows Start, the
-// first bell and Stop at once, swaps elapsed and
-// remaining at a tap, stays live while the timer stands still, and when the program is gone says
-// so over the greyed time.
+// first bell and Stop at once, swaps elapsed and remaining at a tap, stays live while the timer
+// stands still, greys the time and says the connection is lost while the network is down or once
+// the program is gone, and finds the program again by itself when the network returns.
 void TestSharing::phoneFollowsTheTalkAndSeesTheProgramGo()
 {
     const std::optional<QString> url = shareWithThePhone();
@@ -280,9 +285,15 @@ void TestSharing::phoneFollowsTheTalkAndSeesTheProgramGo()
     const QJsonObject standing = phone.waitFor([](const QJsonObject&) { return false; }, 3000);
     QVERIFY2(live(standing) && figureSeconds(standing) == stoppedAt, qPrintable(phone.describe()));
 
+    // The network drops: the page says so; it comes back: the page finds the program by itself.
+    QVERIFY(m_network->setLink(false));
+    const auto isLost = [](const QJsonObject& shown) { return shown["lost"].toBool(); };
+    QVERIFY2(isLost(phone.waitFor(isLost, 5000)), qPrintable(phone.describe()));
+    QVERIFY(m_network->setLink(true));
+    QVERIFY2(live(phone.waitFor(live, 10000)), qPrintable(phone.describe()));
+
     QCOMPARE(::kill(static_cast<pid_t>(m_program->processId()), SIGKILL), 0);
-    const QJsonObject lost
-        = phone.waitFor([](const QJsonObject& shown) { return shown["lost"].toBool(); }, 5000);
+    const QJsonObject lost = phone.waitFor(isLost, 5000);
     QVERIFY2(lost["lost"].toBool() && lost["faded"].toBool(), qPrintable(phone.describe()));
     QCOMPARE(lost["lostText"].toString(), QString::fromUtf8(texts::shareConnectionLost));
     QCOMPARE(figureSeconds(lost), stoppedAt);

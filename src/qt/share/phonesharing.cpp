@@ -11,7 +11,9 @@ PhoneSharing::PhoneSharing(QWidget* mainWindow, std::function<SharedView()> curr
     , m_mainWindow(mainWindow)
     , m_currentView(std::move(currentView))
 {
-    m_poll.setInterval(500);
+    // Longer than the second between two views of a running talk, each of which reads the count
+    // anyway and starts the wait anew: the timer wakes the window only while the talk stands still.
+    m_poll.setInterval(1500);
     connect(&m_poll, &QTimer::timeout, this, &PhoneSharing::pollDevices);
 }
 
@@ -22,6 +24,7 @@ void PhoneSharing::openWindow()
     if (!m_window) {
         const auto addresses = usableAddresses(platformNetworkAddresses());
         m_window = new SharingWindow(m_mainWindow, addresses);
+        m_window->showDeviceCount(m_shownDevices);
         connect(m_window, &SharingWindow::addressChosen, this, &PhoneSharing::startOn);
         connect(m_window, &SharingWindow::stopRequested, this, &PhoneSharing::stop);
         if (addresses.empty())
@@ -34,6 +37,10 @@ void PhoneSharing::openWindow()
 
 void PhoneSharing::startOn(const QString& address)
 {
+    // The address in use picked again: the devices watching keep their connections.
+    if (isOn() && address == m_address)
+        return;
+    m_address = address;
     m_server.publish(m_currentView());
     const ShareStart started = m_server.start(address.toStdString());
     if (started.started) {
@@ -61,19 +68,22 @@ void PhoneSharing::stop()
 
 void PhoneSharing::showView()
 {
-    if (isOn())
-        m_server.publish(m_currentView());
+    if (!isOn())
+        return;
+    m_server.publish(m_currentView());
+    pollDevices();
+    m_poll.start();
 }
 
 void PhoneSharing::pollDevices()
 {
     const int devices = m_server.deviceCount();
+    if (devices == m_shownDevices)
+        return;
+    m_shownDevices = devices;
     if (m_window)
         m_window->showDeviceCount(devices);
-    if (devices != m_shownDevices) {
-        m_shownDevices = devices;
-        emit stateChanged();
-    }
+    emit stateChanged();
 }
 
 } // namespace zelvano

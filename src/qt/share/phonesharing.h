@@ -47,7 +47,8 @@ private:
     std::function<SharedView()> m_currentView;
     ShareServer m_server;
     QPointer<SharingWindow> m_window;
-    QTimer m_poll; // reads the count of devices while sharing is on
+    QString m_address; // the address listened on, while sharing is on
+    QTimer m_poll; // reads the count of devices while sharing is on and no view is sent
     int m_shownDevices = 0;
 };
 
