@@ -35,6 +35,7 @@ public:
     void playSound(const std::string&) override { }
     void sleepMs(int) override { }
     void keepScreenAwake(bool) override { }
+    void keepSoundReady(bool) override { }
     LocalTime localTime() const override { return { 2026, 12, 9, 10, 0, 0 }; }
     void trace(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     std::unique_ptr<FileHandle> openFile(const std::string& name, OpenMode mode) override

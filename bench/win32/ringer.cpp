@@ -1,6 +1,6 @@
 // Rings bells through the Windows program's own sound path (its SoundPlayer, ring output and
 // waveOut device), as the bell ringer does: one request a ring, 400 ms apart on this thread,
-// with the output held open as while the timer runs. For the ring-count benchmark under Wine
+// with the output held open as around a bell. For the ring-count benchmark under Wine
 // (bench/rings.cpp), which records what is heard.
 //
 // zelvano_bench_ringer.exe BELLS COUNT...: BELLS bells of each COUNT, the counts taking turns.

@@ -20,4 +20,16 @@ int bellPhase(std::int32_t elapsedSeconds, const BellSettings& settings)
     return 0;
 }
 
+bool bellComingWithin(
+    std::int32_t elapsedSeconds, std::int32_t aheadSeconds, const BellSettings& settings)
+{
+    for (int bell = 1; bell <= BellSettings::bellCount; ++bell) {
+        const std::optional<std::int32_t> mark = markSeconds(settings.minuteMark(bell));
+        const std::int64_t until = mark ? std::int64_t { *mark } - elapsedSeconds : -1;
+        if (until >= 0 && until <= aheadSeconds)
+            return true;
+    }
+    return false;
+}
+
 } // namespace zelvano

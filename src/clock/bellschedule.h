@@ -16,4 +16,9 @@ std::optional<std::int32_t> markSeconds(std::int32_t minutes);
 // sharing a mark the higher-numbered one counts, as it is the one that rings.
 int bellPhase(std::int32_t elapsedSeconds, const BellSettings& settings);
 
+// Whether a bell's mark lies from elapsedSeconds to aheadSeconds later, both included: the sound
+// output is made ready that long before a bell and kept through its second.
+bool bellComingWithin(
+    std::int32_t elapsedSeconds, std::int32_t aheadSeconds, const BellSettings& settings);
+
 } // namespace zelvano

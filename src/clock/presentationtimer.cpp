@@ -8,6 +8,14 @@
 
 namespace zelvano {
 
+namespace {
+
+    // The sound output is made ready this long before a bell: time enough to open it and play
+    // its lead-in, and to try again should it not open at once.
+    constexpr std::int32_t soundLeadSeconds = 5;
+
+} // namespace
+
 void onStart(TimerContext& context)
 {
     if (context.state.editingSettings) {
@@ -31,6 +39,7 @@ void onStop(TimerContext& context)
     context.state.elapsedSeconds = 0;
     context.state.running = false;
     context.platform.keepScreenAwake(false);
+    context.platform.keepSoundReady(false);
 }
 
 void onTick(TimerContext& context)
@@ -38,6 +47,8 @@ void onTick(TimerContext& context)
     TimerState& state = context.state;
     state.elapsedSeconds = wrappingAdd(state.elapsedSeconds, 1);
     context.view.setDisplayTime(state.elapsedSeconds);
+    context.platform.keepSoundReady(
+        bellComingWithin(state.elapsedSeconds, soundLeadSeconds, context.settings));
 
     // When marks coincide the higher-numbered bell wins, with its own ring count.
     for (int bell = BellSettings::bellCount; bell >= 1; --bell) {

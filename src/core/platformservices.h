@@ -51,6 +51,10 @@ public:
     // and when the program ends however it ends, the machine's own policy applies again. Where
     // the machine cannot be asked, the request is traced and the timer goes on as before.
     virtual void keepScreenAwake(bool awake) = 0;
+    // Asked every second while the timer runs, and false at Stop: whether a bell is about to
+    // ring, so that the sound output is ready for it then and may rest in between. A sound asked
+    // for while not ready still plays, a few milliseconds later.
+    virtual void keepSoundReady(bool ready) = 0;
     virtual LocalTime localTime() const = 0;
     // One line of diagnostics for a developer; the user never sees it.
     virtual void trace(const std::string& text) = 0;

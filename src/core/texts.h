@@ -33,6 +33,10 @@ inline constexpr const char* reportHeaderFormat = "発表日　%4d年%2d月%2d�
 // Standard error when the sound thread cannot be started: the timer runs on without sound.
 inline constexpr const char* noSoundThreadMessage
     = "Zelvano: 音を鳴らせません (no sound: the sound thread could not be started)";
+// Standard error when the sound server's client library cannot be loaded: the timer runs on
+// without sound.
+inline constexpr const char* noSoundLibraryMessage
+    = "Zelvano: 音を鳴らせません (no sound: libpulse.so.0 could not be loaded)";
 
 // Why the screen stays on while the timer runs, where the desktop lists what keeps it awake.
 inline constexpr const char* screenAwakeReason = "発表中のため画面を点けたままにします";

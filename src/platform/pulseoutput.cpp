@@ -1,13 +1,10 @@
 #include "platform/pulseoutput.h"
 
 #include <algorithm>
-#include <pulse/context.h>
-#include <pulse/mainloop.h>
-#include <pulse/operation.h>
-#include <pulse/stream.h>
 #include <utility>
 
 #include "files/wavfile.h"
+#include "platform/pulselibrary.h"
 
 namespace zelvano {
 
@@ -53,12 +50,12 @@ void PulseOutput::connect()
 {
     if (m_context)
         return;
-    m_context = pa_context_new(pa_mainloop_get_api(m_loop), "Zelvano");
+    m_context = pulse().context_new(pulse().mainloop_get_api(m_loop), "Zelvano");
     if (!m_context)
         return;
-    pa_context_set_state_callback(m_context, &PulseOutput::onContextState, this);
+    pulse().context_set_state_callback(m_context, &PulseOutput::onContextState, this);
     // A timer has no business starting a sound server of its own.
-    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pulse().context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         dropContext();
         return;
     }
@@ -86,15 +83,15 @@ void PulseOutput::waitForEvents()
             = std::chrono::duration_cast<std::chrono::microseconds>(*deadline - Clock::now());
         timeoutUs = static_cast<int>(std::max<std::chrono::microseconds::rep>(0, left.count()));
     }
-    if (pa_mainloop_prepare(m_loop, timeoutUs) >= 0 && pa_mainloop_poll(m_loop) >= 0)
-        pa_mainloop_dispatch(m_loop);
+    if (pulse().mainloop_prepare(m_loop, timeoutUs) >= 0 && pulse().mainloop_poll(m_loop) >= 0)
+        pulse().mainloop_dispatch(m_loop);
     handleEvents();
 }
 
 void PulseOutput::onContextState(pa_context* context, void* self)
 {
     auto* output = static_cast<PulseOutput*>(self);
-    switch (pa_context_get_state(context)) {
+    switch (pulse().context_get_state(context)) {
     case PA_CONTEXT_READY:
         output->m_contextBecameReady = true;
         break;
@@ -110,7 +107,7 @@ void PulseOutput::onContextState(pa_context* context, void* self)
 void PulseOutput::onStreamState(pa_stream* stream, void* self)
 {
     auto* output = static_cast<PulseOutput*>(self);
-    switch (pa_stream_get_state(stream)) {
+    switch (pulse().stream_get_state(stream)) {
     case PA_STREAM_READY:
         output->m_streamBecameReady = true;
         break;
@@ -149,24 +146,24 @@ bool PulseOutput::openStream(const PcmSound& sound)
     spec.rate = sound.sampleRate;
     spec.channels = static_cast<std::uint8_t>(sound.channels);
     pa_channel_map channels {};
-    if (!pa_sample_spec_valid(&spec)
-        || !pa_channel_map_init_extend(&channels, spec.channels, PA_CHANNEL_MAP_WAVEEX))
+    if (!pulse().sample_spec_valid(&spec)
+        || !pulse().channel_map_init_extend(&channels, spec.channels, PA_CHANNEL_MAP_WAVEEX))
         return false;
-    m_stream = pa_stream_new(m_context, "bell", &spec, &channels);
+    m_stream = pulse().stream_new(m_context, "bell", &spec, &channels);
     if (!m_stream)
         return false;
-    pa_stream_set_state_callback(m_stream, &PulseOutput::onStreamState, this);
-    pa_stream_set_write_callback(m_stream, &PulseOutput::onStreamWritable, this);
+    pulse().stream_set_state_callback(m_stream, &PulseOutput::onStreamState, this);
+    pulse().stream_set_write_callback(m_stream, &PulseOutput::onStreamWritable, this);
 
     pa_buffer_attr buffer {};
     buffer.maxlength = static_cast<std::uint32_t>(-1);
-    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(targetLatencyUs, &spec));
+    buffer.tlength = static_cast<std::uint32_t>(pulse().usec_to_bytes(targetLatencyUs, &spec));
     // A sound shorter than the target would otherwise wait for bytes that never come.
     buffer.prebuf
         = static_cast<std::uint32_t>(std::min<std::size_t>(buffer.tlength, sound.samples.size()));
     buffer.minreq = static_cast<std::uint32_t>(-1);
     buffer.fragsize = static_cast<std::uint32_t>(-1);
-    if (pa_stream_connect_playback(
+    if (pulse().stream_connect_playback(
             m_stream, nullptr, &buffer, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr)
         < 0) {
         endStream();
@@ -183,13 +180,13 @@ void PulseOutput::writeSamples()
     // All of it at once, whatever the server asked for: the server holds up to 4 MiB per stream,
     // more than any sound read, so a ring never runs dry while this thread is slow to wake.
     const std::string& samples = m_playing.sound->samples;
-    if (pa_stream_write(m_stream, samples.data(), samples.size(), nullptr, 0, PA_SEEK_RELATIVE)
+    if (pulse().stream_write(m_stream, samples.data(), samples.size(), nullptr, 0, PA_SEEK_RELATIVE)
         < 0) {
         m_streamFailed = true;
         return;
     }
     m_allWritten = true;
-    m_drain = pa_stream_drain(m_stream, &PulseOutput::onStreamDrained, this);
+    m_drain = pulse().stream_drain(m_stream, &PulseOutput::onStreamDrained, this);
 }
 
 void PulseOutput::handleEvents()
@@ -237,9 +234,9 @@ void PulseOutput::dropContext()
     m_contextFailed = false;
     if (!m_context)
         return;
-    pa_context_set_state_callback(m_context, nullptr, nullptr);
-    pa_context_disconnect(m_context);
-    pa_context_unref(m_context);
+    pulse().context_set_state_callback(m_context, nullptr, nullptr);
+    pulse().context_disconnect(m_context);
+    pulse().context_unref(m_context);
     m_context = nullptr;
 }
 
@@ -253,16 +250,16 @@ void PulseOutput::endStream()
     m_playing = {};
     if (m_drain) {
         // Its callback must not reach the next stream.
-        pa_operation_cancel(m_drain);
-        pa_operation_unref(m_drain);
+        pulse().operation_cancel(m_drain);
+        pulse().operation_unref(m_drain);
         m_drain = nullptr;
     }
     if (!m_stream)
         return;
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    pa_stream_disconnect(m_stream);
-    pa_stream_unref(m_stream);
+    pulse().stream_set_state_callback(m_stream, nullptr, nullptr);
+    pulse().stream_set_write_callback(m_stream, nullptr, nullptr);
+    pulse().stream_disconnect(m_stream);
+    pulse().stream_unref(m_stream);
     m_stream = nullptr;
 }
 

@@ -12,10 +12,10 @@ namespace zelvano {
 // be played is replaced by the built-in bell, so a bell is never silent while there is sound
 // output. Destroying the player waits for its work no more than a second.
 //
-// The player starts with start(), or with the first play() at the latest: the program starts it
-// once its window is up, since starting the sound thread and decoding the bell would only hold up
-// the window. Both are done before the first request comes, so the first ring is as quick as any
-// other. Where a sound output kept open costs the machine something (it keeps Windows from
+// The player starts with start() or holdOutput(true), or with the first play() at the latest,
+// before the first bell can come, so that ring is as quick as any other: the Linux program starts
+// it when the timer starts, as loading the sound server's client would only hold up the window
+// and weigh on it until then; the Windows program once its window is up. Where a sound output kept open costs the machine something (it keeps Windows from
 // sleeping), the output opens only while held or for a ring. One implementation per platform.
 class SoundPlayer final
 {
@@ -27,8 +27,8 @@ public:
 
     // Starts the sound output unless it runs; returns at once.
     void start();
-    // While held (the timer runs and a bell may come at any second) the output stays open and
-    // ready; otherwise the player may close it a while after the last ring.
+    // While held (a bell is coming) the output stays open and ready; otherwise the player may
+    // close it a while after the last ring.
     void holdOutput(bool held);
     // fileName is resolved against the working directory at the moment of the call.
     void play(const std::string& fileName);

@@ -7,11 +7,11 @@
 #include <mutex>
 #include <optional>
 #include <pthread.h>
-#include <pulse/mainloop.h>
 #include <system_error>
 #include <thread>
 
 #include "core/texts.h"
+#include "platform/pulselibrary.h"
 #include "platform/pulsemailbox.h"
 #include "platform/pulseoutput.h"
 #include "platform/soundfile.h"
@@ -30,16 +30,16 @@ namespace {
     struct Shared
     {
         Shared()
-            : loop(pa_mainloop_new())
+            : loop(pulseLibrary() ? pulse().mainloop_new() : nullptr)
         {
             if (loop)
-                mailbox.emplace(pa_mainloop_get_api(loop));
+                mailbox.emplace(pulse().mainloop_get_api(loop));
         }
         ~Shared()
         {
             mailbox.reset();
             if (loop)
-                pa_mainloop_free(loop);
+                pulse().mainloop_free(loop);
         }
         Shared(const Shared&) = delete;
         Shared& operator=(const Shared&) = delete;

@@ -172,6 +172,8 @@ void SoundPlayer::holdOutput(bool held)
         return;
     {
         const std::lock_guard lock(m_impl->shared->mutex);
+        if (m_impl->shared->held == held)
+            return; // asked again every second: the sound thread sleeps on
         m_impl->shared->held = held;
     }
     SetEvent(m_impl->shared->wake);

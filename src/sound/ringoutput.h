@@ -46,7 +46,7 @@ public:
     // Cuts off the ring still playing and plays samples (interleaved stereo), asked for at
     // askedAt: rings asked for while the caller was busy keep the spacing they were asked with.
     void play(std::vector<std::int16_t> samples, Clock::time_point askedAt, Clock::time_point now);
-    // Keeps the device open (the timer runs), or lets it close once the rings are over.
+    // Keeps the device open (a bell is coming), or lets it close once the rings are over.
     void hold(bool held, Clock::time_point now);
     // To be called whenever the device hands a block back, and at nextDeadline() at the latest.
     void update(Clock::time_point now);

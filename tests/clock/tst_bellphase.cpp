@@ -24,6 +24,8 @@ private slots:
     void isTheHighestBellReached_data();
     void isTheHighestBellReached();
     void followsTheSecondsShown();
+    void aBellIsComingWithinItsLead_data();
+    void aBellIsComingWithinItsLead();
     void measuresColourDifferencesAsPublished_data();
     void measuresColourDifferencesAsPublished();
     void everyColourIsReadableOnItsBackground_data();
@@ -57,6 +59,35 @@ void TestBellPhase::isTheHighestBellReached_data()
         << BellSettings { { 10, 13, 40'000'000, 1, 2, 3 } } << INT32_MAX << 2;
     QTest::newRow("the most negative mark overflows too")
         << BellSettings { { INT32_MIN, 13, 15, 1, 2, 3 } } << 0 << 0;
+}
+
+void TestBellPhase::aBellIsComingWithinItsLead_data()
+{
+    QTest::addColumn<BellSettings>("settings");
+    QTest::addColumn<qint32>("elapsed");
+    QTest::addColumn<bool>("coming");
+    const BellSettings defaults; // 10, 13, 15
+    QTest::newRow("at start") << defaults << 0 << false;
+    QTest::newRow("a second before the lead") << defaults << 594 << false;
+    QTest::newRow("the lead begins") << defaults << 595 << true;
+    QTest::newRow("the bell's own second") << defaults << 600 << true;
+    QTest::newRow("a second past the bell") << defaults << 601 << false;
+    QTest::newRow("before bell 3, out of order")
+        << BellSettings { { 20, 30, 5, 1, 2, 3 } } << 298 << true;
+    QTest::newRow("past every bell") << defaults << 901 << false;
+    QTest::newRow("a mark past the 32-bit count")
+        << BellSettings { { 40'000'000, 40'000'000, 40'000'000, 1, 2, 3 } } << INT32_MAX
+        << false;
+    QTest::newRow("a bell a minute in, from the first seconds")
+        << BellSettings { { 1, 13, 15, 1, 2, 3 } } << 55 << true;
+}
+
+void TestBellPhase::aBellIsComingWithinItsLead()
+{
+    QFETCH(BellSettings, settings);
+    QFETCH(qint32, elapsed);
+    QFETCH(bool, coming);
+    QCOMPARE(bellComingWithin(elapsed, 5, settings), coming);
 }
 
 void TestBellPhase::isTheHighestBellReached()

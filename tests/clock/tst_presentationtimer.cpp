@@ -18,6 +18,7 @@ private slots:
     void marksThatCannotMatchNeverRing_data();
     void marksThatCannotMatchNeverRing();
     void setsTheDisplayBeforeRinging();
+    void keepsTheSoundReadyOnlyAheadOfEachBell();
     void startIsRefusedWhileSettingsAreUnlocked();
     void startResetsTheRunButNotTheDisplay();
     void stopKillsTheTickAndKeepsTheLapLog();
@@ -96,6 +97,27 @@ void TestPresentationTimer::marksThatCannotMatchNeverRing()
     for (int i = 0; i < 120; ++i)
         onTick(f.context);
     QVERIFY(f.platform.played.empty());
+}
+
+void TestPresentationTimer::keepsTheSoundReadyOnlyAheadOfEachBell()
+{
+    FakeContext f; // defaults: marks 10, 13, 15
+    onStart(f.context);
+    std::vector<std::pair<int, bool>> changes; // the second of each change, and to what
+    for (int tick = 1; tick <= 20 * 60; ++tick) {
+        onTick(f.context);
+        const bool ready = f.platform.soundReady.back();
+        if (changes.empty() ? ready : ready != changes.back().second)
+            changes.emplace_back(tick, ready);
+    }
+    const std::vector<std::pair<int, bool>> expected { { 595, true }, { 601, false },
+        { 775, true }, { 781, false }, { 895, true }, { 901, false } };
+    QCOMPARE(changes, expected);
+    f.state.elapsedSeconds = 597;
+    onTick(f.context);
+    QVERIFY(f.platform.soundReady.back());
+    onStop(f.context);
+    QVERIFY(!f.platform.soundReady.back());
 }
 
 void TestPresentationTimer::setsTheDisplayBeforeRinging()

@@ -20,6 +20,7 @@ struct FakePlatform final : PlatformServices
     LocalTime now { 2002, 4, 30, 11, 5, 9 };
     std::vector<std::string> traces;
     std::vector<bool> screenAwake; // every keepScreenAwake request, in order
+    std::vector<bool> soundReady; // every keepSoundReady request, in order
     std::function<void()> whilePlaying; // runs at each play request
 
     std::map<std::string, std::string> files;
@@ -43,6 +44,7 @@ struct FakePlatform final : PlatformServices
         events.push_back("sleep " + std::to_string(milliseconds));
     }
     void keepScreenAwake(bool awake) override { screenAwake.push_back(awake); }
+    void keepSoundReady(bool ready) override { soundReady.push_back(ready); }
     LocalTime localTime() const override { return now; }
     void trace(const std::string& text) override { traces.push_back(text); }
 

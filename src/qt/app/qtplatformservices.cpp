@@ -24,6 +24,10 @@ void QtPlatformServices::sleepMs(int milliseconds)
 
 void QtPlatformServices::keepScreenAwake(bool awake) { m_screenSaver.setInhibited(awake); }
 
+// The sound is made ready (the sound server's client library loaded, the server connected, the
+// bell decoded) ahead of the first bell, not with the window, and stays so.
+void QtPlatformServices::keepSoundReady(bool ready) { m_player.holdOutput(ready); }
+
 LocalTime QtPlatformServices::localTime() const
 {
     const QDateTime now = QDateTime::currentDateTime();

@@ -18,6 +18,7 @@ public:
     void playSound(const std::string& name) override;
     void sleepMs(int milliseconds) override;
     void keepScreenAwake(bool awake) override;
+    void keepSoundReady(bool ready) override;
     LocalTime localTime() const override;
     void trace(const std::string& text) override;
     std::unique_ptr<FileHandle> openFile(const std::string& name, OpenMode mode) override;

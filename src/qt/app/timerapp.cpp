@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QTimer>
 #include <QTranslator>
 
 #include "core/texts.h"
@@ -124,8 +123,6 @@ int TimerApp::run(char* programName)
         about.exec();
     });
     centreWindow(dialog);
-    // The first thing the running window does; a ring cannot be asked for before.
-    QTimer::singleShot(0, &dialog, [&player] { player.start(); });
     dialog.exec();
     return EXIT_SUCCESS;
 }

@@ -1,6 +1,7 @@
 #include "qt/desktop/focuskeeper.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
@@ -20,14 +21,23 @@ namespace {
     // The source of an activation request that an application makes for itself.
     constexpr std::uint32_t applicationSource = 1;
 
-    std::uint32_t internAtom(xcb_connection_t* connection, const char* name)
+    // All the names asked for before any answer is waited for: one round trip to the server
+    // while the window is being made, not one for each.
+    template <std::size_t count>
+    std::array<std::uint32_t, count> internAtoms(
+        xcb_connection_t* connection, const std::array<const char*, count>& names)
     {
-        const xcb_intern_atom_cookie_t cookie
-            = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-        const std::uint32_t atom = reply ? reply->atom : std::uint32_t { XCB_ATOM_NONE };
-        std::free(reply);
-        return atom;
+        std::array<xcb_intern_atom_cookie_t, count> cookies {};
+        for (std::size_t i = 0; i < count; ++i)
+            cookies[i] = xcb_intern_atom(
+                connection, 0, static_cast<std::uint16_t>(std::strlen(names[i])), names[i]);
+        std::array<std::uint32_t, count> atoms {};
+        for (std::size_t i = 0; i < count; ++i) {
+            xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookies[i], nullptr);
+            atoms[i] = reply ? reply->atom : std::uint32_t { XCB_ATOM_NONE };
+            std::free(reply);
+        }
+        return atoms;
     }
 
 } // namespace
@@ -42,10 +52,12 @@ FocusKeeper::FocusKeeper(QWidget& window, std::vector<const QWidget*> talkButton
     if (QGuiApplication::platformName() != QLatin1String("xcb") || !x11 || !x11->connection())
         return;
     m_connection = x11->connection();
-    m_protocolsAtom = internAtom(m_connection, "WM_PROTOCOLS");
-    m_takeFocusAtom = internAtom(m_connection, "WM_TAKE_FOCUS");
-    m_supportedAtom = internAtom(m_connection, "_NET_SUPPORTED");
-    m_activeWindowAtom = internAtom(m_connection, "_NET_ACTIVE_WINDOW");
+    const auto atoms = internAtoms<4>(m_connection,
+        { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW" });
+    m_protocolsAtom = atoms[0];
+    m_takeFocusAtom = atoms[1];
+    m_supportedAtom = atoms[2];
+    m_activeWindowAtom = atoms[3];
     // Qt then sets the window's input hint to false, keeps WM_TAKE_FOCUS among its protocols, and
     // no longer asks for the keyboard when the window is clicked.
     window.setWindowFlag(Qt::WindowDoesNotAcceptFocus);

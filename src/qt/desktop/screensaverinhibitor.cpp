@@ -55,15 +55,10 @@ namespace {
 ScreenSaverInhibitor::ScreenSaverInhibitor(std::function<void(const std::string&)> trace)
     : m_trace(std::move(trace))
     , m_ways { &screenSaver, &olderScreenSaver, &portal }
-    , m_services(new QDBusServiceWatcher(QString::fromLatin1(screenSaver.service),
-          QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForOwnerChange, this))
 {
     // Under Wayland the portal is the way; on X the screen saver itself usually answers.
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         m_ways = { &portal, &screenSaver, &olderScreenSaver };
-    m_services->addWatchedService(QString::fromLatin1(portal.service));
-    connect(m_services, &QDBusServiceWatcher::serviceOwnerChanged, this,
-        &ScreenSaverInhibitor::serviceChanged);
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() { release(); }
@@ -71,10 +66,26 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor() { release(); }
 void ScreenSaverInhibitor::setInhibited(bool inhibited)
 {
     m_wanted = inhibited;
-    if (!inhibited)
+    if (!inhibited) {
         release();
-    else if (!m_heldBy && !m_asking)
+        return;
+    }
+    watchServices();
+    if (!m_heldBy && !m_asking)
         ask(0);
+}
+
+// From the first request on: the session bus is connected to, and its services watched, once
+// the screen saver is to be held off, not while the window opens.
+void ScreenSaverInhibitor::watchServices()
+{
+    if (m_services)
+        return;
+    m_services = new QDBusServiceWatcher(QString::fromLatin1(screenSaver.service),
+        QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForOwnerChange, this);
+    m_services->addWatchedService(QString::fromLatin1(portal.service));
+    connect(m_services, &QDBusServiceWatcher::serviceOwnerChanged, this,
+        &ScreenSaverInhibitor::serviceChanged);
 }
 
 void ScreenSaverInhibitor::ask(std::size_t turn)

@@ -47,6 +47,7 @@ private:
     void serviceChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
     void release();
     void watchResponse(bool watch);
+    void watchServices();
 
     std::function<void(const std::string&)> m_trace;
     bool m_wanted = false;
@@ -58,7 +59,7 @@ private:
     uint m_cookie = 0; // what the screen saver handed out
     QString m_request; // the path of the portal's request
     int m_requests = 0;
-    QDBusServiceWatcher* m_services; // the services that may hold the inhibition
+    QDBusServiceWatcher* m_services = nullptr; // the services that may hold the inhibition
 };
 
 } // namespace zelvano

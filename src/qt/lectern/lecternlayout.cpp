@@ -7,6 +7,7 @@
 
 #include "lectern/lectern.h"
 #include "lectern/lecternlayout.h"
+#include "qt/window/dialogbuilder.h"
 #include "qt/window/timedisplay.h"
 
 namespace zelvano {
@@ -44,7 +45,7 @@ namespace {
 } // namespace
 
 LecternLayout::LecternLayout()
-    : m_figure(unhinted(TimeDisplay::typeface()))
+    : m_figure(unhinted(displayTypeface()))
     // The display's face has no kana; this one has them, and the marks, and the digits.
     , m_caption(unhinted(QFont(QStringLiteral("Noto Sans CJK JP")), QFontDatabase::Japanese))
 { }

@@ -1,13 +1,13 @@
 #include "qt/window/dialogbuilder.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
-
-#include "qt/window/laplist.h"
-#include "qt/window/timedisplay.h"
 
 namespace zelvano {
 
@@ -43,46 +43,84 @@ QFont dialogFont()
     return font;
 }
 
+QFont displayTypeface()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
 namespace {
 
-    QWidget* makeControl(QWidget* parent, const ControlTemplate& control)
+    // The display's font is sized by its character cell, ascent plus descent, not by its em: the
+    // largest whole pixel size whose cell fits. Qt picks fonts in whole pixel sizes only, and those
+    // of the dialog's CJK face give cells of 49 and 51 px; Debian's default sans face has a 50 px
+    // cell, at 43 px. The cell grows in proportion to the size, so one measurement gives a guess
+    // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
+    QFont displayFont()
     {
-        const QString text = QString::fromUtf8(control.text);
-        switch (control.kind) {
-        case K::PushButton:
-        case K::DefaultButton: {
-            auto* button = new QPushButton(text, parent);
-            button->setDefault(control.kind == K::DefaultButton);
-            return button;
-        }
-        case K::GroupBox:
-            return new QGroupBox(text, parent);
-        case K::Label: {
-            auto* label = new QLabel(text, parent);
-            label->setTextFormat(Qt::PlainText);
-            return label;
-        }
-        case K::Icon: {
-            auto* label = new QLabel(parent);
-            label->setPixmap(parent->windowIcon().pixmap(32, 32));
-            return label;
-        }
-        case K::Edit: {
-            auto* edit = new QLineEdit(parent);
-            edit->setAlignment(Qt::AlignCenter);
-            return edit;
-        }
-        case K::TimeDisplay:
-            return new TimeDisplay(parent);
-        case K::SortedList:
-            return new LapList(parent);
-        }
-        return nullptr;
+        QFont font = displayTypeface();
+        const auto cellAt = [&font](int pixelSize) {
+            font.setPixelSize(pixelSize);
+            return QFontMetrics(font).height();
+        };
+        const int fullCell = cellAt(displayCellHeightPx);
+        int pixelSize
+            = std::clamp(displayCellHeightPx * displayCellHeightPx / std::max(1, fullCell), 1,
+                displayCellHeightPx);
+        while (pixelSize > 1 && cellAt(pixelSize) > displayCellHeightPx)
+            --pixelSize;
+        while (pixelSize < displayCellHeightPx && cellAt(pixelSize + 1) <= displayCellHeightPx)
+            ++pixelSize;
+        font.setPixelSize(pixelSize);
+        return font;
     }
 
 } // namespace
 
-ControlMap buildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate)
+QWidget* plainControl(QWidget* parent, const ControlTemplate& control)
+{
+    const QString text = QString::fromUtf8(control.text);
+    switch (control.kind) {
+    case K::PushButton:
+    case K::DefaultButton: {
+        auto* button = new QPushButton(text, parent);
+        button->setDefault(control.kind == K::DefaultButton);
+        return button;
+    }
+    case K::GroupBox:
+        return new QGroupBox(text, parent);
+    case K::Label: {
+        auto* label = new QLabel(text, parent);
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    }
+    case K::Icon: {
+        auto* label = new QLabel(parent);
+        label->setPixmap(parent->windowIcon().pixmap(32, 32));
+        return label;
+    }
+    case K::Edit:
+    case K::TimeDisplay: {
+        auto* edit = new QLineEdit(parent);
+        edit->setAlignment(Qt::AlignCenter);
+        edit->setReadOnly(control.kind == K::TimeDisplay);
+        return edit;
+    }
+    case K::SortedList: {
+        auto* list = new QListWidget(parent);
+        list->setSelectionMode(QAbstractItemView::NoSelection);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        return list;
+    }
+    }
+    return nullptr;
+}
+
+ControlMap buildDialog(
+    QWidget* dialog, const DialogTemplate& dialogTemplate, ControlMaker makeControl)
 {
     dialog->setWindowTitle(QString::fromUtf8(dialogTemplate.caption));
     dialog->setFont(dialogFont());
@@ -93,6 +131,8 @@ ControlMap buildDialog(QWidget* dialog, const DialogTemplate& dialogTemplate)
     for (const ControlTemplate& control : dialogTemplate.controls) {
         QWidget* widget = makeControl(dialog, control);
         widget->setGeometry(units.toPixels(control.units));
+        if (control.kind == K::TimeDisplay)
+            widget->setFont(displayFont());
         if (control.kind == K::GroupBox)
             groupBoxes.push_back(widget);
         if (control.buddy != ControlId::Static)

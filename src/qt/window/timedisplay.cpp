@@ -199,14 +199,6 @@ TimeDisplay::TimeDisplay(QWidget* parent)
     placeFace();
 }
 
-QFont TimeDisplay::typeface()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
 QString TimeDisplay::text() const { return m_face->text(); }
 
 int TimeDisplay::bellPhase() const { return m_face->bellPhase(); }

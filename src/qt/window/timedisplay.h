@@ -28,9 +28,6 @@ class TimeDisplay final : public QWidget, public TimeField
 public:
     explicit TimeDisplay(QWidget* parent);
 
-    // The display's typeface, at no particular size.
-    static QFont typeface();
-
     QString text() const override;
     int bellPhase() const override;
     // The text with the bell phase it belongs to (0, none, to the last bell); a new phase

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontMetrics>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -49,30 +48,6 @@ namespace {
 
     QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-    // The display's font is sized by its character cell, ascent plus descent, not by its em: the
-    // largest whole pixel size whose cell fits. Qt picks fonts in whole pixel sizes only, and those
-    // of the dialog's CJK face give cells of 49 and 51 px; Debian's default sans face has a 50 px
-    // cell, at 43 px. The cell grows in proportion to the size, so one measurement gives a guess
-    // within a size or two; each size tried costs Qt a font engine, which start-up waits for.
-    QFont displayFont()
-    {
-        QFont font = TimeDisplay::typeface();
-        const auto cellAt = [&font](int pixelSize) {
-            font.setPixelSize(pixelSize);
-            return QFontMetrics(font).height();
-        };
-        const int fullCell = cellAt(displayCellHeightPx);
-        int pixelSize
-            = std::clamp(displayCellHeightPx * displayCellHeightPx / std::max(1, fullCell), 1,
-                displayCellHeightPx);
-        while (pixelSize > 1 && cellAt(pixelSize) > displayCellHeightPx)
-            --pixelSize;
-        while (pixelSize < displayCellHeightPx && cellAt(pixelSize + 1) <= displayCellHeightPx)
-            ++pixelSize;
-        font.setPixelSize(pixelSize);
-        return font;
-    }
-
     // Read by Qt's own PNG reader: left to guess, or even told the format, Qt first loads every
     // image plugin there is to ask whether it reads the file, which start-up would wait for.
     QImage readPng(const QString& path)
@@ -80,6 +55,19 @@ namespace {
         QImageReader reader(path, "png");
         reader.setAutoDetectImageFormat(false);
         return reader.read();
+    }
+
+    // The display and the lap list are the program's own widgets; the rest are Qt's.
+    QWidget* makeControl(QWidget* parent, const ControlTemplate& control)
+    {
+        switch (control.kind) {
+        case ControlKind::TimeDisplay:
+            return new TimeDisplay(parent);
+        case ControlKind::SortedList:
+            return new LapList(parent);
+        default:
+            return plainControl(parent, control);
+        }
     }
 
     // Escape, and Enter when it reaches the dialog, which then presses the Close button: the keys
@@ -116,7 +104,7 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
     for (const char* image : { ":/zelvano-16.png", ":/zelvano-32.png", ":/zelvano-128.png" })
         icon.addPixmap(QPixmap::fromImage(readPng(QString::fromLatin1(image))));
     setWindowIcon(icon);
-    m_controls = buildDialog(this, mainWindowTemplate);
+    m_controls = buildDialog(this, mainWindowTemplate, makeControl);
     nameControlsForScreenReaders(m_controls);
 
     m_display = qobject_cast<TimeDisplay*>(control(ControlId::TimeDisplay));
@@ -160,7 +148,6 @@ TimerDialog::TimerDialog(PlatformServices& platform, QWidget* parent)
 
     loadSettings(platform, m_settings);
     showSettings(m_context);
-    m_display->setFont(displayFont());
     showTime();
     control(ControlId::Ok)->setFocus();
 

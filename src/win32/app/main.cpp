@@ -24,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         // The bell decoded ahead, so that the first ring is as quick as any other.
         player.start();
         zelvano::Win32PlatformServices platform(player);
-        zelvano::TimerDialog dialog(platform, player, instance);
+        zelvano::TimerDialog dialog(platform, instance);
         dialog.run();
     }
     if (SUCCEEDED(com))

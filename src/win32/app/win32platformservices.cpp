@@ -15,6 +15,10 @@ Win32PlatformServices::Win32PlatformServices(SoundPlayer& player)
 
 void Win32PlatformServices::playSound(const std::string& name) { m_player.play(name); }
 
+// The output opens a few seconds before each bell and rests between bells: held open the whole
+// talk, it would mix silence every moment of it.
+void Win32PlatformServices::keepSoundReady(bool ready) { m_player.holdOutput(ready); }
+
 void Win32PlatformServices::sleepMs(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
 
 // The request belongs to the calling thread, the window's, and ends with it: a program that ends,

@@ -11,7 +11,6 @@
 #include "core/texts.h"
 #include "files/report.h"
 #include "files/settingsfile.h"
-#include "platform/soundplayer.h"
 #include "platform/widestring_win32.h"
 #include "win32/app/aboutbox.h"
 #include "win32/desktop/screendpi.h"
@@ -63,9 +62,8 @@ namespace {
 
 } // namespace
 
-TimerDialog::TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTANCE instance)
+TimerDialog::TimerDialog(PlatformServices& platform, HINSTANCE instance)
     : m_context { m_state, m_settings, *this, platform }
-    , m_player(player)
     , m_instance(instance)
     , m_speakerView(instance, m_annotations, m_lectern, m_settings)
     , m_slides(m_context)
@@ -511,17 +509,9 @@ void TimerDialog::setSettingsToggleText(const std::string& text)
     SetWindowTextW(control(ControlId::SettingsToggle), widen(text).c_str());
 }
 
-void TimerDialog::armTick()
-{
-    m_tick->arm();
-    m_player.holdOutput(true);
-}
+void TimerDialog::armTick() { m_tick->arm(); }
 
-void TimerDialog::killTick()
-{
-    m_tick->kill();
-    m_player.holdOutput(false);
-}
+void TimerDialog::killTick() { m_tick->kill(); }
 
 // The system's chooser, resizable, in Documents the first time and then in the last report's
 // folder. The working directory stays where it is, and an existing file is replaced without a

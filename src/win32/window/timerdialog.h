@@ -22,16 +22,13 @@
 
 namespace zelvano {
 
-class SoundPlayer;
-
 // The main window: a modal dialog built from the shared description. It realises TimerView on
 // its controls and hands every button press and tick to one operation of the timer logic; it
 // decides nothing about the timer itself.
 class TimerDialog final : public TimerView
 {
 public:
-    // The player's output is held open while the timer runs, so that a bell comes at once.
-    TimerDialog(PlatformServices& platform, SoundPlayer& player, HINSTANCE instance);
+    TimerDialog(PlatformServices& platform, HINSTANCE instance);
     ~TimerDialog() override;
     TimerDialog(const TimerDialog&) = delete;
     TimerDialog& operator=(const TimerDialog&) = delete;
@@ -83,7 +80,6 @@ private:
     TimerState m_state;
     BellSettings m_settings;
     TimerContext m_context;
-    SoundPlayer& m_player;
     HINSTANCE m_instance;
     HWND m_window = nullptr;
     HICON m_largeIcon = nullptr;
