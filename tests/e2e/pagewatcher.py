@@ -40,13 +40,19 @@ def devtools(profile, deadline):
     sys.exit("no DevTools page from Chromium")
 
 
+def start_browser(chromium, profile, url):
+    """Headless Chromium on a phone-sized window showing url, its DevTools on a port of its own
+    choosing (written into the profile folder)."""
+    return subprocess.Popen([chromium, "--headless=new", "--no-sandbox", "--disable-gpu",
+                             "--no-first-run", "--no-default-browser-check",
+                             "--remote-debugging-port=0", "--remote-debugging-address=127.0.0.1",
+                             f"--user-data-dir={profile}", "--window-size=412,915", url],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def main():
     chromium, profile, url = sys.argv[1:4]
-    browser = subprocess.Popen([chromium, "--headless=new", "--no-sandbox", "--disable-gpu",
-                                "--no-first-run", "--no-default-browser-check",
-                                "--remote-debugging-port=0", "--remote-debugging-address=127.0.0.1",
-                                f"--user-data-dir={profile}", "--window-size=412,915", url],
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    browser = start_browser(chromium, profile, url)
     try:
         socket = devtools(profile, time.time() + 20)
         calls = 0
