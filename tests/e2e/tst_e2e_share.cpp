@@ -8,17 +8,16 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "core/texts.h"
+#include "e2e/phonepage.h"
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
-#include "support/endprocess.h"
 
 using namespace zelvano;
 
@@ -83,51 +82,6 @@ public:
 private:
     QString m_name, m_hostAdapter, m_hostAddress;
     bool m_ready = false;
-};
-
-// Chromium showing the page, as the page-watcher script reports it: one JSON object per change.
-class PhonePage final
-{
-public:
-    PhonePage(const PhoneNetwork& network, const QString& url, const QString& profile)
-    {
-        m_watcher.setProgram(network.inside().first());
-        m_watcher.setArguments(network.inside().mid(1)
-            << "/usr/bin/python3" << QStringLiteral(ZELVANO_PAGE_WATCHER) << "chromium" << profile
-            << url);
-        m_watcher.start();
-    }
-    ~PhonePage()
-    {
-        m_watcher.closeWriteChannel();
-        if (!m_watcher.waitForFinished(10000))
-            endProcess(m_watcher);
-    }
-
-    // Waits for the page to show what the condition asks; what it last showed either way.
-    QJsonObject waitFor(const std::function<bool(const QJsonObject&)>& condition, int timeoutMs)
-    {
-        QDeadlineTimer deadline(timeoutMs);
-        while (!condition(m_shown) && !deadline.hasExpired()) {
-            if (!m_watcher.canReadLine())
-                m_watcher.waitForReadyRead(
-                    static_cast<int>(qMax<qint64>(1, deadline.remainingTime())));
-            while (m_watcher.canReadLine() && !condition(m_shown))
-                m_shown = QJsonDocument::fromJson(m_watcher.readLine()).object();
-        }
-        return m_shown;
-    }
-    QJsonObject waitForFigure(const QString& figure, int timeoutMs = 5000)
-    {
-        return waitFor(
-            [&](const QJsonObject& shown) { return shown["figure"] == figure; }, timeoutMs);
-    }
-    void tap() { m_watcher.write("tap\n"); }
-    QString describe() const { return QString::fromUtf8(QJsonDocument(m_shown).toJson()); }
-
-private:
-    QProcess m_watcher;
-    QJsonObject m_shown;
 };
 
 } // namespace
@@ -258,7 +212,7 @@ void TestSharing::phoneFollowsTheTalkAndSeesTheProgramGo()
 {
     const std::optional<QString> url = shareWithThePhone();
     QVERIFY(url);
-    PhonePage phone(*m_network, *url, m_root->filePath("profile"));
+    PhonePage phone(m_network->inside(), *url, m_root->filePath("profile"));
     const QJsonObject before
         = phone.waitFor([](const QJsonObject& shown) { return live(shown); }, 30000);
     QVERIFY2(live(before), qPrintable(phone.describe()));
@@ -308,7 +262,7 @@ void TestSharing::hostileClientsLeaveTheTalkAndThePageAlone()
     const auto address
         = QRegularExpression(QStringLiteral("^http://([0-9.]+):(\\d+)/(\\w+)/$")).match(*url);
     QVERIFY(address.hasMatch());
-    PhonePage phone(*m_network, *url, m_root->filePath("profile"));
+    PhonePage phone(m_network->inside(), *url, m_root->filePath("profile"));
     QVERIFY2(live(phone.waitFor([](const QJsonObject& shown) { return live(shown); }, 30000)),
         qPrintable(phone.describe()));
     QVERIFY(m_program->clickControl(ControlId::Start));

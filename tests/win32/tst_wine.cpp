@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "core/phasecolours.h"
+#include "e2e/phonepage.h"
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
@@ -166,37 +167,6 @@ private:
     bool m_ready = false;
 };
 
-// Chromium, headless in the private network, showing a page, as the page watcher reports what it
-// shows at each change.
-class PhonePage final
-{
-public:
-    PhonePage(const PrivateNetwork& network, const QString& url, const QString& profile)
-    {
-        m_watcher.start(network.inside().first(),
-            network.inside().mid(1) << "/usr/bin/python3" << QStringLiteral(ZELVANO_PAGE_WATCHER)
-                                    << "chromium" << profile << url);
-    }
-    ~PhonePage()
-    {
-        m_watcher.closeWriteChannel();
-        if (!m_watcher.waitForFinished(10000))
-            m_watcher.kill();
-        m_watcher.waitForFinished(5000);
-    }
-    // What it shows now.
-    QJsonObject shown()
-    {
-        m_watcher.waitForReadyRead(50);
-        while (m_watcher.canReadLine())
-            m_shown = QJsonDocument::fromJson(m_watcher.readLine()).object();
-        return m_shown;
-    }
-
-private:
-    QProcess m_watcher;
-    QJsonObject m_shown;
-};
 
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
 QString windowsPath(const QString& path)
@@ -1158,7 +1128,7 @@ void TestWindowsProgram::phoneShowsTheTimeSharedThroughTheMenu()
     const QString sharingMainTitle = mainTitle + QStringLiteral("  スマートフォンで表示中 (%1台)");
     QVERIFY(waitForTitle(sharingMainTitle.arg(0), true));
     QVERIFY(running->clickControl(ControlId::Start));
-    PhonePage page(network, url, m_root->filePath(QStringLiteral("phone")));
+    PhonePage page(network.inside(), url, m_root->filePath(QStringLiteral("phone")));
     QVERIFY(waitForTitle(sharingMainTitle.arg(1), true, 20000));
     // Read one after the other, the two may straddle a second; soon they agree.
     int seconds = -1;
