@@ -18,24 +18,13 @@
 #include "e2e/runningprogram.h"
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
+#include "support/runcommand.h"
 
 using namespace zelvano;
 
 namespace {
 
 const QString sharingTitle = QString::fromUtf8(texts::shareWindowCaption);
-
-// Runs a command to its end; whether it succeeded.
-bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(15000) || process.exitStatus() != QProcess::NormalExit)
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput().trimmed();
-    return process.exitCode() == 0;
-}
 
 // A network namespace joined to this machine by a veth pair, each end with an address of a
 // subnet of its own: the phone's network. Made and removed by the test; needs the right to.
@@ -51,8 +40,9 @@ public:
         const QString phoneAdapter = QStringLiteral("zlvp") + id;
         const QString subnet = QStringLiteral("10.%1.%2.").arg((pid >> 8) % 250 + 1).arg(pid % 250);
         m_hostAddress = subnet + QStringLiteral("1");
-        const auto ip
-            = [](const QStringList& arguments) { return run(QStringLiteral("ip"), arguments); };
+        const auto ip = [](const QStringList& arguments) {
+            return runCommand(QStringLiteral("ip"), arguments);
+        };
         m_ready = ip({ "netns", "add", m_name })
             && ip({ "link", "add", m_hostAdapter, "type", "veth", "peer", "name", phoneAdapter,
                 "netns", m_name })
@@ -64,15 +54,16 @@ public:
     }
     ~PhoneNetwork()
     {
-        run(QStringLiteral("ip"), { "link", "del", m_hostAdapter });
-        run(QStringLiteral("ip"), { "netns", "del", m_name });
+        runCommand(QStringLiteral("ip"), { "link", "del", m_hostAdapter });
+        runCommand(QStringLiteral("ip"), { "netns", "del", m_name });
     }
 
     bool isReady() const { return m_ready; }
     // Takes the laptop's end of the pair down or up again, as when the Wi-Fi drops and returns.
     bool setLink(bool up) const
     {
-        return run(QStringLiteral("ip"), { "link", "set", m_hostAdapter, up ? "up" : "down" });
+        return runCommand(
+            QStringLiteral("ip"), { "link", "set", m_hostAdapter, up ? "up" : "down" });
     }
     const QString& hostAdapter() const { return m_hostAdapter; }
     const QString& hostAddress() const { return m_hostAddress; }
@@ -161,7 +152,8 @@ std::optional<QString> TestSharing::shareWithThePhone()
     QByteArray url;
     if (!m_x->keys(window, { "Tab" }) || !m_x->type(window, m_network->hostAdapter())
         || !m_x->keys(window, { "shift+Tab", "ctrl+a", "ctrl+c" }) || !eventually([&] {
-               return run("xclip", { "-o", "-selection", "clipboard", "-display", display() }, &url)
+               return runCommand(
+                          "xclip", { "-o", "-selection", "clipboard", "-display", display() }, &url)
                    && url.contains(m_network->hostAddress().toLatin1());
            })) {
         qWarning("the address copied: %s", url.constData());
@@ -170,7 +162,7 @@ std::optional<QString> TestSharing::shareWithThePhone()
     const QString screenshot = m_root->filePath("sharing.png");
     QByteArray decoded;
     if (!m_x->screenshot(screenshot)
-        || !run("zbarimg", { "--quiet", "--raw", screenshot }, &decoded) || decoded != url) {
+        || !runCommand("zbarimg", { "--quiet", "--raw", screenshot }, &decoded) || decoded != url) {
         qWarning("the QR code says %s, the field %s", decoded.constData(), url.constData());
         return std::nullopt;
     }

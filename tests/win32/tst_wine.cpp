@@ -20,6 +20,7 @@
 #include "e2e/userview.h"
 #include "e2e/xserver.h"
 #include "support/pulsesink.h"
+#include "support/runcommand.h"
 #include "support/soundanalysis.h"
 #include "support/tonewav.h"
 
@@ -127,15 +128,6 @@ bool says(QProcess& helper, QStringList& said, const QString& line)
         15000);
 }
 
-// Runs a command to its end; whether it succeeded.
-bool succeeds(const QString& command, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(command, arguments);
-    return process.waitForFinished(15000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-}
-
 // A network of the scenario's own: a namespace whose one adapter besides loopback is an end of a
 // veth pair kept inside it. A program started in it offers that adapter's address alone, and a
 // browser started in it reaches that address without a packet leaving the namespace.
@@ -148,15 +140,15 @@ public:
         : m_name(QStringLiteral("zlvwine%1").arg(QCoreApplication::applicationPid()))
     {
         const auto ip = [this](const QStringList& arguments) {
-            return succeeds(QStringLiteral("ip"), QStringList { "-n", m_name } + arguments);
+            return runCommand(QStringLiteral("ip"), QStringList { "-n", m_name } + arguments);
         };
-        m_ready = succeeds(QStringLiteral("ip"), { "netns", "add", m_name })
+        m_ready = runCommand(QStringLiteral("ip"), { "netns", "add", m_name })
             && ip({ "link", "add", "zlvw", "type", "veth", "peer", "name", "zlvp" })
             && ip({ "addr", "add", address + "/24", "dev", "zlvw" })
             && ip({ "link", "set", "zlvw", "up" }) && ip({ "link", "set", "zlvp", "up" })
             && ip({ "link", "set", "lo", "up" });
     }
-    ~PrivateNetwork() { succeeds(QStringLiteral("ip"), { "netns", "del", m_name }); }
+    ~PrivateNetwork() { runCommand(QStringLiteral("ip"), { "netns", "del", m_name }); }
 
     bool isReady() const { return m_ready; }
     // A command line that runs a program inside the namespace.
@@ -166,7 +158,6 @@ private:
     QString m_name;
     bool m_ready = false;
 };
-
 
 // The Windows path of a folder of this machine, as Wine's drive Z: shows it.
 QString windowsPath(const QString& path)
