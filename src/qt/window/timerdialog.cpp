@@ -22,7 +22,6 @@
 #include "clock/laplog.h"
 #include "clock/presentationtimer.h"
 #include "clock/settingsediting.h"
-#include "core/formatstring.h"
 #include "core/phasecolours.h"
 #include "core/texts.h"
 #include "core/windowlayout.h"
@@ -39,6 +38,7 @@
 #include "qt/window/precisetick.h"
 #include "qt/window/timedisplay.h"
 #include "share/sharedview.h"
+#include "share/sharingcaption.h"
 
 namespace zelvano {
 
@@ -188,11 +188,8 @@ void TimerDialog::showTime()
 
 void TimerDialog::showSharingInCaption()
 {
-    QString caption = QString::fromUtf8(texts::windowCaption);
-    if (m_phoneSharing->isOn())
-        caption += QStringLiteral("  ")
-            + qs(formatString(texts::shareIndicatorFormat, m_phoneSharing->deviceCount()));
-    setWindowTitle(caption);
+    setWindowTitle(
+        qs(mainWindowCaption(m_phoneSharing->isOn(), m_phoneSharing->deviceCount())));
 }
 
 void TimerDialog::showErrorBox(const std::string& text, const std::string& caption)

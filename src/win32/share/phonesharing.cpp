@@ -1,8 +1,8 @@
 #include "win32/share/phonesharing.h"
 
-#include "core/formatstring.h"
 #include "core/texts.h"
 #include "platform/widestring_win32.h"
+#include "share/sharingcaption.h"
 
 namespace zelvano {
 
@@ -95,14 +95,10 @@ void PhoneSharing::showDeviceCount()
     showTitle();
 }
 
-// The main window's title carries the sign while sharing is on, with the count of devices: it
-// shows on the task bar too, and screen readers read it.
 void PhoneSharing::showTitle()
 {
-    std::string title = texts::windowCaption;
-    if (m_server.running())
-        title += "  " + formatString(texts::shareIndicatorFormat, m_deviceCount);
-    SetWindowTextW(m_mainWindow, widen(title).c_str());
+    SetWindowTextW(
+        m_mainWindow, widen(mainWindowCaption(m_server.running(), m_deviceCount)).c_str());
 }
 
 } // namespace zelvano
