@@ -8,7 +8,9 @@ namespace zelvano {
 
 namespace {
 
-    constexpr UINT deviceCountMs = 1000;
+    // Longer than the second between two views of a running talk, each of which reads the count
+    // anyway and starts the wait anew: the timer wakes the window only while the talk stands still.
+    constexpr UINT deviceCountMs = 1500;
 
 } // namespace
 
@@ -76,8 +78,11 @@ void PhoneSharing::stop()
 
 void PhoneSharing::publish()
 {
-    if (m_server.running())
-        m_server.publish(currentView());
+    if (!m_server.running())
+        return;
+    m_server.publish(currentView());
+    showDeviceCount();
+    SetTimer(m_mainWindow, timerId, deviceCountMs, nullptr);
 }
 
 SharedView PhoneSharing::currentView() const

@@ -32,7 +32,7 @@ public:
     // The menu item: sharing on, from the best address, if it is not, and the window open.
     void open(HWND mainWindow);
     void stop();
-    // What the lectern says now goes to the devices; never waits.
+    // What the lectern says now goes to the devices, and their count to the window; never waits.
     void publish();
     // The timer's: the count of devices where it shows.
     void showDeviceCount();
